@@ -1,0 +1,14 @@
+#!/bin/sh
+# Installs every Debian 12 package the build, the program and the tests need.
+set -e
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO=sudo
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update
+$SUDO apt-get install -y --no-install-recommends \
+    g++ make cmake pkg-config \
+    qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libgl1-mesa-dev \
+    libsqlcipher-dev libssl-dev sqlcipher sqlite3 \
+    libx11-dev libxkbcommon-dev \
+    fp-utils xdg-utils xchm \
+    xvfb xauth fonts-dejavu-core
