@@ -34,7 +34,6 @@
 #include <memory>
 #include <vector>
 
-
 class ListView;
 class ListViewModel;
 
