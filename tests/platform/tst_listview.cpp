@@ -361,7 +361,7 @@ private slots:
         QApplication::processEvents();
         QCOMPARE(lv.Count(), n);
         QCOMPARE(lv.Item(1)->SubItem(1), QString("Film 000000"));
-        QCOMPARE(lv.Item(n)->SubItem(1), QString("Film 099999"));
+        QCOMPARE(lv.Item(n)->SubItem(1), QString("Film 019999"));
         QCOMPARE(lv.Item("K1")->Index(), 7919 + 1);
     }
 };
