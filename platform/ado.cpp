@@ -16,6 +16,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryFile>
 
+#include <sys/mman.h>
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -284,36 +286,85 @@ inline CellType cellType(Cell c) { return CellType(c.lenType >> 29); }
 inline quint32 cellLen(Cell c) { return c.lenType & kMaxCellLen; }
 inline Cell makeCell(CellType t, quint32 off, quint32 len) { return Cell{off, (quint32(t) << 29) | len}; }
 
-// Grows by doubling; the bytes are never moved one by one.
+// The bytes of kept rows, in 2 MB blocks that never move. Fresh memory costs a
+// page fault per page on first touch, more than the copy itself: blocks are
+// asked for as huge pages, and a closed recordset leaves its blocks to the next
+// one (up to kPoolBlocks).
 class Arena {
 public:
-    ~Arena() { std::free(data_); }
+    static constexpr int kShift = 21;
+    static constexpr size_t kBlock = size_t(1) << kShift;
+    static constexpr size_t kPoolBlocks = 64;
+
+    Arena() = default;
+    Arena(const Arena&) = delete;
+    Arena& operator=(const Arena&) = delete;
+    ~Arena() { clear(); }
+
     void clear() {
-        std::free(data_);
-        data_ = nullptr;
-        size_ = cap_ = 0;
-    }
-    quint32 append(const void* p, size_t n) {
-        if (size_ + n > 0xffffffffu) fail(adErrProvider, QStringLiteral("The query result is too large."));
-        if (size_ + n > cap_) {
-            size_t cap = cap_ ? cap_ : 65536;
-            while (cap < size_ + n) cap *= 2;
-            char* grown = static_cast<char*>(std::realloc(data_, cap));
-            if (!grown) throw std::bad_alloc();
-            data_ = grown;
-            cap_ = cap;
+        for (size_t i = 0; i < blocks_.size(); ++i) {
+            if (big_[i] || pool().size() >= kPoolBlocks)
+                std::free(blocks_[i]);
+            else
+                pool().push_back(blocks_[i]);
         }
-        const size_t off = size_;
-        if (n) std::memcpy(data_ + off, p, n);
-        size_ += n;
+        blocks_.clear();
+        big_.clear();
+        used_ = kBlock;
+    }
+    // Room for n contiguous bytes, aligned to 4.
+    quint32 alloc(size_t n) {
+        if (n > kBlock) { // a value of its own block
+            addBlock(static_cast<char*>(std::malloc(n)), true);
+            used_ = kBlock;
+            return quint32((blocks_.size() - 1) << kShift);
+        }
+        used_ = (used_ + 3) & ~size_t(3);
+        if (used_ + n > kBlock) {
+            addBlock(takeBlock(), false);
+            used_ = 0;
+        }
+        const size_t off = ((blocks_.size() - 1) << kShift) | used_;
+        used_ += n;
         return quint32(off);
     }
-    const char* at(quint32 off) const { return data_ + off; }
+    quint32 append(const void* p, size_t n) {
+        const quint32 off = alloc(n);
+        if (n) std::memcpy(at(off), p, n);
+        return off;
+    }
+    char* at(quint32 off) const { return blocks_[off >> kShift] + (off & (kBlock - 1)); }
 
 private:
-    char* data_ = nullptr;
-    size_t size_ = 0;
-    size_t cap_ = 0;
+    static std::vector<char*>& pool() {
+        static auto* blocks = new std::vector<char*>; // outlives the global recordsets
+        return *blocks;
+    }
+    static char* takeBlock() {
+        if (!pool().empty()) {
+            char* b = pool().back();
+            pool().pop_back();
+            return b;
+        }
+        char* b = static_cast<char*>(std::aligned_alloc(kBlock, kBlock));
+#ifdef MADV_HUGEPAGE
+        if (b) madvise(b, kBlock, MADV_HUGEPAGE);
+#endif
+        return b;
+    }
+    void addBlock(char* b, bool big) {
+        if (!b) throw std::bad_alloc();
+        if (blocks_.size() >= (size_t(1) << (32 - kShift))) {
+            std::free(b);
+            fail(adErrProvider, QStringLiteral("The query result is too large."));
+        }
+        blocks_.push_back(b);
+        big_.push_back(big);
+    }
+
+    std::vector<char*> blocks_;
+    std::vector<bool> big_;
+    size_t used_ = kBlock;
 };
 
 bool parseIsoDate(const char* p, quint32 n, QDateTime* out) {
@@ -549,6 +600,7 @@ struct Column {
     Kind kind = KGeneric;
     int tableIndex = -1; // into Recordset::Impl::tables; -1 when not writable
     bool sizeOnly = false; // the executed query yields length() for this column
+    bool isKey = false;    // its table's autonumber: never written
 };
 
 struct TableInfo {
@@ -578,7 +630,7 @@ struct Recordset::Impl {
     QHash<QString, int> names;      // exact spelling
     QHash<QString, int> lowerNames; // lower case
     int stride = 0;                 // cells per row: the visible ones, then one key per table
-    std::vector<Cell> cells;
+    std::vector<quint32> rowCells; // each row's cells: stride Cells in the arena
     std::vector<quint8> rowFlags;
     Arena arena;
     long live = 0; // rows not deleted
@@ -589,8 +641,13 @@ struct Recordset::Impl {
     std::vector<qint64> chunkPos;
 
     long rows() const { return long(rowFlags.size()); }
-    Cell* row(long r) { return cells.data() + size_t(r) * size_t(stride); }
-    const Cell* row(long r) const { return cells.data() + size_t(r) * size_t(stride); }
+    Cell* row(long r) { return reinterpret_cast<Cell*>(arena.at(rowCells[size_t(r)])); }
+    const Cell* row(long r) const { return reinterpret_cast<const Cell*>(arena.at(rowCells[size_t(r)])); }
+    Cell* addRow() {
+        const quint32 off = arena.alloc(size_t(stride) * sizeof(Cell));
+        rowCells.push_back(off);
+        return static_cast<Cell*>(std::memset(arena.at(off), 0, size_t(stride) * sizeof(Cell)));
+    }
 
     sqlite3* db() const {
         if (!conn || !conn->d->db) failClosed();
@@ -731,8 +788,8 @@ struct Recordset::Impl {
         fields.clear();
         names.clear();
         lowerNames.clear();
-        cells.clear();
-        cells.shrink_to_fit();
+        rowCells.clear();
+        rowCells.shrink_to_fit();
         rowFlags.clear();
         rowFlags.shrink_to_fit();
         arena.clear();
@@ -920,7 +977,10 @@ void Recordset::Impl::updateRow() {
         touched.push_back(0);
     }
 
-    int rc = sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    // All tables of the row and its long binary bytes, or nothing. Inside a
+    // transaction of the caller's a savepoint does the same.
+    const bool own = sqlite3_get_autocommit(h) != 0;
+    int rc = sqlite3_exec(h, own ? "BEGIN IMMEDIATE" : "SAVEPOINT ado_update", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) failSqlite(h, rc);
     try {
         for (int t : touched) {
@@ -972,10 +1032,10 @@ void Recordset::Impl::updateRow() {
             for (int i : set)
                 if (pending[size_t(i)].spool) writeSpool(h, cols[size_t(i)], key, pending[size_t(i)]);
         }
-        rc = sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(h, own ? "COMMIT" : "RELEASE ado_update", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) failSqlite(h, rc);
     } catch (...) {
-        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_exec(h, own ? "ROLLBACK" : "ROLLBACK TO ado_update; RELEASE ado_update", nullptr, nullptr, nullptr);
         if (adding) // the row still has no key of its own
             for (int t : touched) row(pos)[tables[size_t(t)].keyCell] = Cell{};
         throw;
@@ -1034,7 +1094,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     // added to the query by name (a rowid cannot be selected through a
     // parenthesised join). Long binary columns of "SELECT *" are read as their
     // length only.
-    const SelectShape shape = d->readOnly ? SelectShape{} : analyseSelect(sql);
+    const SelectShape shape = analyseSelect(sql);
     if (shape.ok) {
         for (Column& c : d->cols) {
             if (c.table.isEmpty() || c.origin.isEmpty()) continue;
@@ -1046,6 +1106,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
                 d->tables.push_back(TableInfo{c.table, key, n + t});
             }
             c.tableIndex = t;
+            c.isKey = c.origin.compare(d->tables[size_t(t)].keyColumn, Qt::CaseInsensitive) == 0;
         }
     }
     if (!d->tables.empty()) {
@@ -1087,7 +1148,10 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
                 for (Column& c : d->cols) c.sizeOnly = c.kind == KBlob;
         } else { // e.g. a table under an alias: its rows stay read-only
             d->tables.clear();
-            for (Column& c : d->cols) c.tableIndex = -1;
+            for (Column& c : d->cols) {
+                c.tableIndex = -1;
+                c.isKey = false;
+            }
         }
     }
     d->stride = n + int(d->tables.size());
@@ -1095,9 +1159,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     int rc;
     try {
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            const size_t base = d->cells.size();
-            d->cells.resize(base + size_t(d->stride));
-            Cell* cellsOfRow = d->cells.data() + base;
+            Cell* cellsOfRow = d->addRow();
             for (int i = 0; i < n; ++i) {
                 const Column& c = d->cols[size_t(i)];
                 d->storeCell(cellsOfRow[i], st.get(), i, &c, c.sizeOnly);
@@ -1214,7 +1276,7 @@ void Recordset::AddNew() {
         fail(adErrFeatureNotAvailable, QStringLiteral("Current Recordset does not support updating."));
     if (d->editMode != adEditNone) d->updateRow();
     d->addFrom = d->pos;
-    d->cells.resize(d->cells.size() + size_t(d->stride));
+    d->addRow();
     d->rowFlags.push_back(RowNew);
     ++d->live;
     d->pos = d->rows() - 1;
@@ -1227,7 +1289,7 @@ void Recordset::Update() { d->updateRow(); }
 void Recordset::CancelUpdate() {
     d->requireOpen();
     if (d->editMode == adEditAdd) {
-        d->cells.resize(d->cells.size() - size_t(d->stride));
+        d->rowCells.pop_back();
         d->rowFlags.pop_back();
         --d->live;
         d->pos = d->addFrom;
@@ -1292,7 +1354,7 @@ void Field::setValue(const Variant& value) {
     r.requireCurrent();
     r.requireWritable();
     const Column& c = r.cols[size_t(index_)];
-    if (c.tableIndex < 0)
+    if (c.tableIndex < 0 || c.isKey)
         fail(adErrFeatureNotAvailable, QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     p.value = r.normalize(c, value);

@@ -180,6 +180,8 @@ private slots:
         rs.Open(QString("SELECT * from tDVD WHERE DVDID=%1").arg(id), cn);
         QCOMPARE(errorNumber([&] { rs("DiskPocet") = "dva"; }), long(ado::adErrTypeMismatch));
         QCOMPARE(errorNumber([&] { rs("Oddel_ID") = QDateTime::currentDateTime(); }), long(ado::adErrTypeMismatch));
+        // The autonumber is the database's.
+        QCOMPARE(errorNumber([&] { rs("DVDID") = 99; }), long(ado::adErrFeatureNotAvailable));
         // A read-only recordset refuses writes.
         rs.Close();
         rs.Open("SELECT * from tDVD", cn, ado::adOpenKeyset, ado::adLockReadOnly);
@@ -369,6 +371,11 @@ private slots:
         QVERIFY(back == data);
         QVERIFY(rs("PicDat").GetChunk(100000).isEmpty()); // the end
         QVERIFY(rs("PicDat").Value().toBytes() == data);
+        rs.Close();
+        rs.Open(QString("SELECT * FROM tPicture where PicID=%1").arg(id), pc, ado::adOpenKeyset, ado::adLockReadOnly);
+        QVERIFY(rs("PicDat").GetChunk(300000) == data);
+        rs.Close();
+        rs.Open(QString("SELECT * FROM tPicture where PicID=%1").arg(id), pc);
 
         // The first AppendChunk of the next edit replaces the bytes.
         rs("PicDat").AppendChunk(data.left(1000));
