@@ -695,6 +695,7 @@ struct Recordset::Impl {
             if (col && col->kind == KBlob && col->tableIndex >= 0) {
                 cell = makeCell(CBlobRef, quint32(n), 0);
             } else {
+                if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("A value is too large."));
                 cell = makeCell(CBytes, arena.append(sqlite3_column_blob(st, i), size_t(n)), quint32(n));
             }
             return;

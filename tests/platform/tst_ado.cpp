@@ -152,6 +152,18 @@ private slots:
         QVERIFY(rs("PDATVRACENI").Value().isNull());
         QCOMPARE(rs("pdatpujcky").Value().type(), Variant::Date);
         QCOMPARE(rs("PDatPujcky").Value().toDateTime(), QDateTime(QDate(2024, 3, 1), QTime(10, 0)));
+        rs.Close();
+
+        // A correlated sub-query over another table.
+        const long free = dir->insertFilm("Volný");
+        rs.Open("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
+                "=DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid =DVDID and pdatvraceni is null) "
+                "ORDER BY CZJM;",
+                cn);
+        QCOMPARE(rs.RecordCount(), 1L);
+        QCOMPARE(rs.FieldCount(), 2);
+        QCOMPARE(rs("dvdid").Value().toLong(), qint64(free));
+        QCOMPARE(rs("tDVD.CZJm").Value().toString(), QString("Volný"));
     }
 
     void valuesSurviveWriteAndRead() {
