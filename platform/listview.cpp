@@ -1,6 +1,8 @@
 #include "listview.h"
 
 #include <QAbstractTableModel>
+#include "czcollate.h"
+
 #include <QCollator>
 #include <QHash>
 #include <QHeaderView>
@@ -34,15 +36,8 @@ enum : long {
     }
 }
 
-const QCollator& czechCollator() {
-    static const QCollator collator = [] {
-        QCollator c{QLocale(QStringLiteral("cs_CZ"))};
-        c.setCaseSensitivity(Qt::CaseInsensitive);
-        c.setNumericMode(false);
-        return c;
-    }();
-    return collator;
-}
+// The same order as the database's text columns.
+const QCollator& czechCollator() { return cz::Collator(); }
 
 // Stable merge sort that stays within bounds whatever the callback answers.
 template <class T, class Less> void mergeSort(std::vector<T>& v, Less less) {
