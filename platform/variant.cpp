@@ -1,15 +1,17 @@
 #include "variant.h"
 
+#include "vb.h"
+
 #include <cmath>
 
 namespace ado {
 
 namespace {
 
-double parseCzechNumber(QString s, bool* ok) {
-    s = s.trimmed();
-    s.replace(QLatin1Char(','), QLatin1Char('.'));
-    return s.toDouble(ok);
+double parseCzechNumber(const QString& s, bool* ok) {
+    double d = 0;
+    *ok = vb::TryParseNumber(s, d);
+    return d;
 }
 
 qint64 roundHalfEven(double v) {
@@ -18,14 +20,7 @@ qint64 roundHalfEven(double v) {
 }
 
 QDateTime parseDate(const QString& text) {
-    const QString s = text.trimmed();
-    static const char* formats[] = {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd", "d.M.yyyy H:mm:ss", "d.M.yyyy H:mm",
-                                    "d.M.yyyy"};
-    for (const char* f : formats) {
-        QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
-        if (dt.isValid()) return dt;
-    }
-    return {};
+    return vb::TextToDate(text);
 }
 
 } // namespace
@@ -93,13 +88,8 @@ QString Variant::toString() const {
     }
     case String:
         return v_.toString();
-    case Date: {
-        // As the Czech short date and long time; a date at midnight shows the date alone.
-        const QDateTime dt = v_.toDateTime();
-        if (!dt.isValid()) return QString();
-        if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("d.M.yyyy"));
-        return dt.toString(QStringLiteral("d.M.yyyy H:mm:ss"));
-    }
+    case Date:
+        return vb::DateToText(v_.toDateTime());
     case Binary:
         return QString::fromLatin1(v_.toByteArray());
     }

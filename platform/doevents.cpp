@@ -1,0 +1,7 @@
+#include "doevents.h"
+
+#include <QCoreApplication>
+
+void DoEvents() {
+    QCoreApplication::processEvents();
+}

@@ -1,0 +1,91 @@
+#include "filedialogs.h"
+
+#include "vb.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+filedialogs::Script*& activeScript() {
+    static filedialogs::Script* s = nullptr;
+    return s;
+}
+
+QString ask(filedialogs::Kind kind, const QString& title, const QString& filter, const QString& startDir,
+            const QString& defaultExt, QWidget* owner) {
+    if (filedialogs::Script* s = activeScript())
+        return vb::Trim(s->respond(kind, title, filter, startDir, defaultExt));
+
+    QFileDialog dialog(owner ? owner : QApplication::activeWindow(), title);
+    // Qt's own dialog everywhere, so the default extension and the filter behave alike on every desktop.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (kind == filedialogs::Kind::Open) {
+        dialog.setAcceptMode(QFileDialog::AcceptOpen);
+        dialog.setFileMode(QFileDialog::ExistingFile);
+    } else {
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    const QStringList filters = QtNameFilters(filter);
+    if (!filters.isEmpty()) dialog.setNameFilters(filters);
+    dialog.setDirectory(!startDir.isEmpty() && QFileInfo(startDir).isDir() ? startDir : QDir::homePath());
+    if (!defaultExt.isEmpty()) dialog.setDefaultSuffix(defaultExt);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? QString() : vb::Trim(QDir::toNativeSeparators(files.first()));
+}
+} // namespace
+
+namespace filedialogs {
+Script::Script() : previous_(activeScript()) {
+    activeScript() = this;
+}
+Script::~Script() {
+    activeScript() = previous_;
+}
+
+QString Script::respond(Kind kind, const QString& title, const QString& filter, const QString& startDir,
+                        const QString& defaultExt) {
+    const QString answer = answers_.isEmpty() ? QString() : answers_.takeFirst();
+    requests_.append({kind, title, filter, startDir, defaultExt, answer});
+    return answer;
+}
+} // namespace filedialogs
+
+QStringList QtNameFilters(const QString& windowsFilter) {
+    QString f = windowsFilter;
+    if (!f.contains(QChar(0)) && !f.contains(QLatin1Char('|')))
+        return f.isEmpty() ? QStringList() : QStringList{f};
+    f.replace(QChar(0), QLatin1Char('|'));
+    QStringList parts = f.split(QLatin1Char('|'));
+    while (!parts.isEmpty() && parts.last().isEmpty())
+        parts.removeLast(); // the closing NUL
+    QStringList filters;
+    static const QRegularExpression shown(QStringLiteral("\\(([^()]*)\\)\\s*$"));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString name = parts[i].trimmed();
+        const QString patterns =
+            parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts).join(QLatin1Char(' '));
+        // Qt filters by the last parenthesised patterns: keep the name when they are the real ones.
+        const QRegularExpressionMatch m = shown.match(name);
+        if (m.hasMatch() && m.captured(1).simplified() == patterns.simplified())
+            filters.append(name);
+        else
+            filters.append(name + QStringLiteral(" (") + patterns + QLatin1Char(')'));
+    }
+    return filters;
+}
+
+QString GetOpenFileName(const QString& title, const QString& filter, const QString& startDir,
+                        const QString& defaultExt, QWidget* owner) {
+    return ask(filedialogs::Kind::Open, title, filter, startDir, defaultExt, owner);
+}
+
+QString GetSaveFileName(const QString& title, const QString& filter, const QString& startDir,
+                        const QString& defaultExt, QWidget* owner) {
+    return ask(filedialogs::Kind::Save, title, filter, startDir, defaultExt, owner);
+}

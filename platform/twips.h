@@ -1,0 +1,15 @@
+#pragma once
+// Positions and sizes of the original windows are in twips: 1440 to the inch,
+// so 15 twips make one pixel at 96 dpi, the resolution the windows were laid
+// out for.
+#include <QtGlobal>
+
+inline constexpr int TwipsPerPixel = 15;
+
+inline int TwipsToPixels(int twips) {
+    return qRound(double(twips) / TwipsPerPixel);
+}
+
+inline int PixelsToTwips(int pixels) {
+    return pixels * TwipsPerPixel;
+}
