@@ -10,9 +10,12 @@
 #include <QSaveFile>
 #include <QUrl>
 
+#include <memory>
+
 namespace {
 
 constexpr int kDefaultTimeout = 30000;
+constexpr int kMaxRedirects = 20;
 int g_timeout = kDefaultTimeout;
 
 // The address as the Windows call saw it: ANSI text, with what is not ASCII
@@ -32,6 +35,12 @@ QUrl toUrl(const QString& url) {
         }
     }
     return QUrl::fromEncoded(ascii, QUrl::TolerantMode);
+}
+
+bool isWebAddress(const QUrl& url) {
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
 bool copyLocalFile(const QString& source, const QString& file) {
@@ -70,47 +79,51 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
         return copyLocalFile(local.toLocalFile(), file);
     }
 
-    const QUrl address = toUrl(url);
-    const QString scheme = address.scheme().toLower();
-    if (!address.isValid() || address.host().isEmpty() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")))
-        return false;
+    QUrl address = toUrl(url);
+    if (!isWebAddress(address)) return false;
 
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) return false;
 
     QNetworkAccessManager manager;
-    QNetworkRequest request(address);
-    // The Windows call followed every redirect, also from https to http.
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
-    request.setTransferTimeout(g_timeout);
-    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Mozilla/5.0 (compatible; ZorvDVD)"));
+    bool ok = false;
+    // Redirects are followed here rather than by Qt, whose own following lost
+    // the answer after the second hop; any http or https target is taken, as
+    // the Windows call took it.
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+        QNetworkRequest request(address);
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        request.setTransferTimeout(g_timeout);
+        request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Mozilla/5.0 (compatible; ZorvDVD)"));
 
-    QNetworkReply* reply = manager.get(request);
-    bool writeFailed = false;
-    QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl& to) {
-        const QString s = to.scheme().toLower();
-        if (s == QLatin1String("http") || s == QLatin1String("https")) emit reply->redirectAllowed();
-        else reply->abort();
-    });
-    // Only the final response's body reaches readyRead: bodies of redirects are skipped.
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [&] {
-        const QByteArray chunk = reply->readAll();
-        if (!writeFailed && out.write(chunk) != chunk.size()) {
-            writeFailed = true;
-            reply->abort();
+        std::unique_ptr<QNetworkReply> reply(manager.get(request));
+        const auto status = [&reply] { return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); };
+        const auto isRedirect = [&] { return status() / 100 == 3 && reply->hasRawHeader("Location"); };
+        bool writeFailed = false;
+        const auto take = [&] {
+            const QByteArray chunk = reply->readAll();
+            if (isRedirect() || writeFailed || chunk.isEmpty()) return;
+            if (out.write(chunk) != chunk.size()) {
+                writeFailed = true;
+                reply->abort();
+            }
+        };
+        QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), take);
+        QEventLoop loop;
+        QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (reply->isOpen()) take();
+
+        if (writeFailed || reply->error() != QNetworkReply::NoError) break;
+        if (isRedirect()) {
+            const QUrl next = address.resolved(QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::TolerantMode));
+            if (!isWebAddress(next)) break;
+            address = next;
+            continue;
         }
-    });
-    QEventLoop loop;
-    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
-
-    const QByteArray rest = reply->readAll();
-    if (!rest.isEmpty() && out.write(rest) != rest.size()) writeFailed = true;
-
-    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    const bool ok = !writeFailed && reply->error() == QNetworkReply::NoError && status.isValid() &&
-                    status.toInt() >= 200 && status.toInt() < 300;
-    delete reply;
+        ok = status() >= 200 && status() < 300;
+        break;
+    }
     if (!ok) {
         out.cancelWriting();
         return false;

@@ -1,0 +1,173 @@
+#include "download.h"
+#include "httpserver.h"
+#include "testmain.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTcpServer>
+
+using testsupport::HttpServer;
+
+namespace {
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+} // namespace
+
+class TestDownload : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    QString file_;
+
+private slots:
+    void init() {
+        file_ = dir_.filePath("dvdver.inf");
+        writeFile(file_, "earlier");
+    }
+    void cleanup() { SetDownloadTimeout(0); }
+
+    void downloadsTheBodyAndRecordsTheRequest() {
+        HttpServer server;
+        QByteArray big(300000, 'x');
+        big.prepend("1-8-7,\r\n");
+        server.route("/podpora/files/dvdmervaver.asp", big, "text/plain");
+        QVERIFY(URLDownloadToFile(server.url("/podpora/files/dvdmervaver.asp"), file_));
+        QCOMPARE(readAll(file_), big);
+        QCOMPARE(server.requestCount(), 1);
+        const HttpServer::Request r = server.requests().first();
+        QCOMPARE(r.method, QByteArray("GET"));
+        QCOMPARE(r.path, QString("/podpora/files/dvdmervaver.asp"));
+        QVERIFY(r.query.isEmpty());
+        QVERIFY(r.header("host").startsWith("127.0.0.1:"));
+        // No temporary files left beside the target.
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), QStringList{"dvdver.inf"});
+    }
+
+    void anyContentCountsAndAnEmptyBodyEmptiesTheFile() {
+        HttpServer server;
+        server.route("/pic.jpg", "<html>not a picture</html>");
+        server.route("/empty", "", "text/plain", 200);
+        QVERIFY(URLDownloadToFile(server.url("/pic.jpg"), file_));
+        QCOMPARE(readAll(file_), QByteArray("<html>not a picture</html>"));
+        QVERIFY(URLDownloadToFile(server.url("/empty"), file_));
+        QCOMPARE(readAll(file_), QByteArray());
+    }
+
+    void errorStatusLeavesTheEarlierFile() {
+        HttpServer server;
+        server.route("/gone", "<html>error page</html>", "text/html", 500);
+        QVERIFY(!URLDownloadToFile(server.url("/missing.asp"), file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+        QVERIFY(!URLDownloadToFile(server.url("/gone"), file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+        QCOMPARE(server.requestCount(), 2);
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), QStringList{"dvdver.inf"});
+    }
+
+    void redirectsAreFollowed() {
+        HttpServer server;
+        server.redirect("/old", "/middle", 301);
+        server.redirect("/middle", server.url("/new?x=1"), 302);
+        server.route("/new", "final body");
+        QVERIFY(URLDownloadToFile(server.url("/old"), file_));
+        QCOMPARE(readAll(file_), QByteArray("final body"));
+        QCOMPARE(server.requestCount(), 3);
+        QCOMPARE(server.requests().last().query, QString("x=1"));
+
+        server.redirect("/toNowhere", "/nothing");
+        writeFile(file_, "earlier");
+        QVERIFY(!URLDownloadToFile(server.url("/toNowhere"), file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+
+        // A redirect loop ends in failure.
+        server.clearRequests();
+        server.redirect("/loop", "/loop");
+        QVERIFY(!URLDownloadToFile(server.url("/loop"), file_));
+        QVERIFY(server.requestCount() > 5 && server.requestCount() < 50);
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+    }
+
+    void stallsTimeOut_data() {
+        QTest::addColumn<int>("mode");
+        QTest::newRow("silent") << int(HttpServer::Stall::Silent);
+        QTest::newRow("after headers") << int(HttpServer::Stall::AfterHeaders);
+        QTest::newRow("half body") << int(HttpServer::Stall::HalfBody);
+    }
+    void stallsTimeOut() {
+        QFETCH(int, mode);
+        HttpServer server;
+        server.stall("/slow", HttpServer::Stall(mode), QByteArray(1000, 'b'));
+        SetDownloadTimeout(400);
+        QCOMPARE(DownloadTimeout(), 400);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(!URLDownloadToFile(server.url("/slow"), file_));
+        QVERIFY2(t.elapsed() >= 350 && t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+    }
+
+    void slowButSteadyTransferIsNotCutOff() {
+        // The limit is on silence, not on the whole transfer.
+        HttpServer server;
+        HttpServer::Response r;
+        r.body = "0123456789";
+        r.trickleMs = 100;
+        server.route("/trickle", r);
+        SetDownloadTimeout(400);
+        QElapsedTimer t;
+        t.start();
+        QVERIFY(URLDownloadToFile(server.url("/trickle"), file_));
+        QVERIFY(t.elapsed() > 800);
+        QCOMPARE(readAll(file_), QByteArray("0123456789"));
+        SetDownloadTimeout(0);
+        QCOMPARE(DownloadTimeout(), 30000);
+    }
+
+    void refusedConnectionFails() {
+        quint16 port;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
+            port = probe.serverPort();
+        }
+        QVERIFY(!URLDownloadToFile(QString("http://127.0.0.1:%1/x.htm").arg(port), file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+        QVERIFY(!URLDownloadToFile("not an address", file_));
+        QVERIFY(!URLDownloadToFile("ftp://127.0.0.1/x", file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+    }
+
+    void missingTargetFolderFails() {
+        HttpServer server;
+        server.route("/a", "a");
+        QVERIFY(!URLDownloadToFile(server.url("/a"), dir_.filePath("no/such/folder/a.htm")));
+    }
+
+    void addressTextIsSentAsTheWindowsCallSentIt() {
+        // Blanks escaped, letters outside ASCII as their windows-1250 bytes,
+        // what is already escaped untouched.
+        HttpServer server;
+        server.route("/covers.php", "list");
+        QVERIFY(URLDownloadToFile(server.url("/covers.php?search=Pelíšky 2&x=%7B"), file_));
+        QCOMPARE(server.requests().first().query, QString("search=Pel%ED%9Aky%202&x=%7B"));
+    }
+
+    void localFilesByAddress() {
+        const QString source = dir_.filePath("zdroj.htm");
+        writeFile(source, "local page");
+        QVERIFY(URLDownloadToFile(QUrl::fromLocalFile(source).toString(), file_));
+        QCOMPARE(readAll(file_), QByteArray("local page"));
+        writeFile(file_, "earlier");
+        QVERIFY(!URLDownloadToFile(QUrl::fromLocalFile(dir_.filePath("none.htm")).toString(), file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+    }
+};
+
+DVD_TEST_MAIN(TestDownload)
+#include "tst_download.moc"
