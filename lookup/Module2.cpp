@@ -4,11 +4,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 QString Utf8ToString(const QByteArray& bytes) {
-    // QString::fromUtf8 keeps a leading BOM and replaces bad bytes, as the
-    // Windows conversion does.
-    return QString::fromUtf8(bytes);
+    // A leading byte order mark is kept and bad bytes become U+FFFD, as the
+    // Windows conversion did.
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 QString ReadUTF8File(const QString& path) {
