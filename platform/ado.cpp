@@ -1,0 +1,1397 @@
+#include "ado.h"
+
+#include "czcollate.h"
+
+#include <sqlite3.h>
+
+#include <openssl/evp.h>
+#include <openssl/rand.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <QRandomGenerator>
+#include <QTemporaryFile>
+
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace ado {
+
+namespace {
+
+// SQLCipher 3 defaults: PBKDF2-HMAC-SHA1, 64000 rounds, 256-bit key, 16-byte
+// salt at the start of the file.
+constexpr int kKdfIterations = 64000;
+constexpr int kKeySize = 32;
+constexpr int kSaltSize = 16;
+constexpr int kBusyTimeoutMs = 1000;
+const char kCollationName[] = "CZ";
+
+[[noreturn]] void fail(long number, const QString& description) { throw Error(number, description); }
+
+[[noreturn]] void failClosed() { fail(adErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed.")); }
+
+QString sqliteMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+
+// Maps an SQLite failure to an ADO-style error.
+[[noreturn]] void failSqlite(sqlite3* db, int rc, const QString& context = QString()) {
+    const QString msg = sqliteMessage(db);
+    const QString text = context.isEmpty() ? msg : context + QStringLiteral(" (") + msg + QLatin1Char(')');
+    const int primary = rc & 0xff;
+    if (primary == SQLITE_ERROR) fail(adErrSyntax, text);
+    if (primary == SQLITE_MISMATCH) fail(adErrTypeMismatch, text);
+    fail(adErrProvider, text);
+}
+
+// Deriving a key costs ~50 ms; the program opens a connection for every
+// operation, so each (password, file salt) pair is derived once per process.
+QByteArray derivedKey(const QByteArray& password, const QByteArray& salt) {
+    static QHash<QByteArray, QByteArray> cache;
+    const QByteArray id = salt + password; // the salt has a fixed length
+    const auto it = cache.constFind(id);
+    if (it != cache.cend()) return *it;
+    QByteArray key(kKeySize, '\0');
+    if (PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()),
+                               reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()),
+                               kKdfIterations, kKeySize, reinterpret_cast<unsigned char*>(key.data())) != 1)
+        fail(adErrProvider, QStringLiteral("The key of the database could not be derived."));
+    cache.insert(id, key);
+    return key;
+}
+
+// SQLCipher's raw key form with the salt: x'<key><salt>'.
+QByteArray rawKeySpec(const QByteArray& key, const QByteArray& salt) {
+    return QByteArrayLiteral("x'") + key.toHex() + salt.toHex() + QByteArrayLiteral("'");
+}
+
+int collateCz(void*, int n1, const void* p1, int n2, const void* p2) {
+    if (n1 == n2 && std::memcmp(p1, p2, size_t(n1)) == 0) return 0;
+    return cz::Compare(QString::fromUtf8(static_cast<const char*>(p1), n1),
+                       QString::fromUtf8(static_cast<const char*>(p2), n2));
+}
+
+QByteArray quoteIdent(const QString& name) {
+    QByteArray s = name.toUtf8();
+    s.replace('"', "\"\"");
+    return '"' + s + '"';
+}
+
+// A prepared statement that finalizes itself.
+class Stmt {
+public:
+    Stmt() = default;
+    ~Stmt() { reset(); }
+    Stmt(const Stmt&) = delete;
+    Stmt& operator=(const Stmt&) = delete;
+    sqlite3_stmt* get() const { return st_; }
+    sqlite3_stmt** out() {
+        reset();
+        return &st_;
+    }
+    void reset() {
+        if (st_) sqlite3_finalize(st_);
+        st_ = nullptr;
+    }
+    sqlite3_stmt* release() {
+        sqlite3_stmt* s = st_;
+        st_ = nullptr;
+        return s;
+    }
+
+private:
+    sqlite3_stmt* st_ = nullptr;
+};
+
+void prepareOrFail(sqlite3* db, const QByteArray& sql, Stmt& st) {
+    const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), st.out(), nullptr);
+    if (rc != SQLITE_OK) failSqlite(db, rc);
+}
+
+void execOrFail(sqlite3* db, const char* sql) {
+    const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) failSqlite(db, rc);
+}
+
+struct ConnParts {
+    QString path;
+    QString password;
+};
+
+// "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<pw>"; a value
+// may be wrapped in quotes when it holds a ';'.
+ConnParts parseConnString(const QString& s) {
+    ConnParts parts;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n) {
+        const qsizetype eq = s.indexOf(QLatin1Char('='), i);
+        if (eq < 0) break;
+        const QString key = s.mid(i, eq - i).trimmed().toLower();
+        i = eq + 1;
+        while (i < n && s[i] == QLatin1Char(' ')) ++i;
+        QString value;
+        if (i < n && (s[i] == QLatin1Char('"') || s[i] == QLatin1Char('\''))) {
+            const QChar q = s[i++];
+            const qsizetype end = s.indexOf(q, i);
+            value = s.mid(i, end < 0 ? -1 : end - i);
+            i = end < 0 ? n : end + 1;
+            const qsizetype semi = s.indexOf(QLatin1Char(';'), i);
+            i = semi < 0 ? n : semi + 1;
+        } else {
+            const qsizetype semi = s.indexOf(QLatin1Char(';'), i);
+            value = s.mid(i, semi < 0 ? -1 : semi - i).trimmed();
+            i = semi < 0 ? n : semi + 1;
+        }
+        if (key == QLatin1String("data source"))
+            parts.path = value;
+        else if (key == QLatin1String("jet oledb:database password"))
+            parts.password = value;
+    }
+    return parts;
+}
+
+// The start of the select list and the top-level FROM of a plain SELECT;
+// ok is false for anything else (DISTINCT, compound selects, WITH, ...),
+// whose rows are then read-only.
+struct SelectShape {
+    bool ok = false;
+    qsizetype listStart = -1;
+    qsizetype fromPos = -1;
+};
+
+bool isWordChar(char c) {
+    const unsigned char u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || c == '_' || c == '$' || u >= 0x80;
+}
+
+SelectShape analyseSelect(const QByteArray& s) {
+    enum { Start, List, Tail } state = Start;
+    SelectShape shape;
+    bool firstInList = false;
+    int depth = 0;
+    qsizetype i = 0;
+    const qsizetype n = s.size();
+    while (i < n) {
+        const char c = s[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+            continue;
+        }
+        if (c == '-' && i + 1 < n && s[i + 1] == '-') {
+            while (i < n && s[i] != '\n') ++i;
+            continue;
+        }
+        if (c == '/' && i + 1 < n && s[i + 1] == '*') {
+            const qsizetype end = s.indexOf("*/", i + 2);
+            i = end < 0 ? n : end + 2;
+            continue;
+        }
+        if (state == Start && !isWordChar(c)) return {};
+        if (state == List && firstInList) {
+            firstInList = false;
+            if (isWordChar(c)) {
+                qsizetype e = i;
+                while (e < n && isWordChar(s[e])) ++e;
+                if (s.mid(i, e - i).toUpper() == "DISTINCT") return {};
+            }
+        }
+        if (c == '\'' || c == '"' || c == '`') {
+            ++i;
+            while (i < n) {
+                if (s[i] == c) {
+                    if (i + 1 < n && s[i + 1] == c) {
+                        i += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++i;
+            }
+            ++i;
+            continue;
+        }
+        if (c == '[') {
+            const qsizetype end = s.indexOf(']', i);
+            i = end < 0 ? n : end + 1;
+            continue;
+        }
+        if (c == '(') {
+            ++depth;
+            ++i;
+            continue;
+        }
+        if (c == ')') {
+            --depth;
+            ++i;
+            continue;
+        }
+        if (isWordChar(c)) {
+            const qsizetype b = i;
+            while (i < n && isWordChar(s[i])) ++i;
+            if (depth != 0) continue;
+            const QByteArray w = s.mid(b, i - b).toUpper();
+            if (state == Start) {
+                if (w != "SELECT") return {};
+                state = List;
+                shape.listStart = i;
+                firstInList = true;
+            } else if (state == List) {
+                if (w == "FROM") {
+                    shape.fromPos = b;
+                    state = Tail;
+                }
+            } else if (w == "UNION" || w == "INTERSECT" || w == "EXCEPT") {
+                return {};
+            }
+            continue;
+        }
+        ++i;
+    }
+    shape.ok = state == Tail;
+    return shape;
+}
+
+// How a column's declared type makes its values read and written.
+enum Kind : quint8 { KGeneric, KInteger, KReal, KText, KDate, KBlob };
+
+Kind kindOf(const char* decl) {
+    if (!decl) return KGeneric;
+    const QByteArray d = QByteArray(decl).toUpper();
+    if (d.contains("DATE") || d.contains("TIME")) return KDate;
+    if (d.contains("INT")) return KInteger;
+    if (d.contains("CHAR") || d.contains("CLOB") || d.contains("TEXT") || d.contains("MEMO")) return KText;
+    if (d.contains("BLOB") || d.contains("BINARY")) return KBlob;
+    if (d.contains("REAL") || d.contains("FLOA") || d.contains("DOUB")) return KReal;
+    return KGeneric;
+}
+
+// One value of a kept row: 8 bytes. Texts and wide numbers live in the
+// recordset's arena; a long binary value is only its size (its bytes stay in
+// the file until GetChunk reads them).
+enum CellType : quint32 { CNull = 0, CInt32 = 1, CInt64 = 2, CDouble = 3, CText = 4, CBlobRef = 5, CBytes = 6 };
+struct Cell {
+    quint32 off = 0; // arena offset; the value of a CInt32; the size of a CBlobRef
+    quint32 lenType = 0;
+};
+constexpr quint32 kMaxCellLen = 0x1fffffff;
+inline CellType cellType(Cell c) { return CellType(c.lenType >> 29); }
+inline quint32 cellLen(Cell c) { return c.lenType & kMaxCellLen; }
+inline Cell makeCell(CellType t, quint32 off, quint32 len) { return Cell{off, (quint32(t) << 29) | len}; }
+
+// Grows by doubling; the bytes are never moved one by one.
+class Arena {
+public:
+    ~Arena() { std::free(data_); }
+    void clear() {
+        std::free(data_);
+        data_ = nullptr;
+        size_ = cap_ = 0;
+    }
+    quint32 append(const void* p, size_t n) {
+        if (size_ + n > 0xffffffffu) fail(adErrProvider, QStringLiteral("The query result is too large."));
+        if (size_ + n > cap_) {
+            size_t cap = cap_ ? cap_ : 65536;
+            while (cap < size_ + n) cap *= 2;
+            char* grown = static_cast<char*>(std::realloc(data_, cap));
+            if (!grown) throw std::bad_alloc();
+            data_ = grown;
+            cap_ = cap;
+        }
+        const size_t off = size_;
+        if (n) std::memcpy(data_ + off, p, n);
+        size_ += n;
+        return quint32(off);
+    }
+    const char* at(quint32 off) const { return data_ + off; }
+
+private:
+    char* data_ = nullptr;
+    size_t size_ = 0;
+    size_t cap_ = 0;
+};
+
+bool parseIsoDate(const char* p, quint32 n, QDateTime* out) {
+    auto num = [p](int from, int len) {
+        int v = 0;
+        for (int k = from; k < from + len; ++k) {
+            if (p[k] < '0' || p[k] > '9') return -1;
+            v = v * 10 + (p[k] - '0');
+        }
+        return v;
+    };
+    if (n != 19 && n != 10) return false;
+    if (p[4] != '-' || p[7] != '-') return false;
+    const QDate date(num(0, 4), num(5, 2), num(8, 2));
+    if (!date.isValid()) return false;
+    QTime time(0, 0);
+    if (n == 19) {
+        if (p[10] != ' ' || p[13] != ':' || p[16] != ':') return false;
+        time = QTime(num(11, 2), num(14, 2), num(17, 2));
+        if (!time.isValid()) return false;
+    }
+    *out = QDateTime(date, time);
+    return true;
+}
+
+QString dateText(const QDateTime& dt) { return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+
+bool parseNumber(const QString& text, double* out) {
+    QString s = text.trimmed();
+    s.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    *out = s.toDouble(&ok);
+    return ok && !s.isEmpty();
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// Connection
+
+struct Connection::Impl {
+    sqlite3* db = nullptr;
+    QString path;
+    QHash<QString, QString> keyColumns; // lower-case table name -> its INTEGER PRIMARY KEY
+    QList<Recordset*> recordsets;
+
+    // The table's rowid column, "" when it has none.
+    QString keyColumn(const QString& table) {
+        const QString id = table.toLower();
+        const auto it = keyColumns.constFind(id);
+        if (it != keyColumns.cend()) return *it;
+        Stmt st;
+        QString key;
+        if (sqlite3_prepare_v2(db, "PRAGMA table_info(" + quoteIdent(table) + ")", -1, st.out(), nullptr) ==
+            SQLITE_OK) {
+            int pkCount = 0;
+            QString candidate;
+            while (sqlite3_step(st.get()) == SQLITE_ROW) {
+                if (sqlite3_column_int(st.get(), 5) > 0) {
+                    ++pkCount;
+                    const QByteArray type = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
+                    if (type.toUpper() == "INTEGER")
+                        candidate = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+                }
+            }
+            if (pkCount == 1) key = candidate;
+        }
+        keyColumns.insert(id, key);
+        return key;
+    }
+};
+
+Connection::Connection() : d(std::make_unique<Impl>()) {}
+
+Connection::~Connection() {
+    if (d->db) {
+        try {
+            Close();
+        } catch (...) {
+        }
+    }
+}
+
+long Connection::State() const { return d->db ? adStateOpen : adStateClosed; }
+QString Connection::Path() const { return d->path; }
+sqlite3* Connection::handle() const { return d->db; }
+
+void Connection::Open(const QString& connString, const QString& /*user*/, const QString& /*password*/,
+                      long /*options*/) {
+    if (d->db) fail(adErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    const ConnParts parts = parseConnString(connString);
+    const QString& path = parts.path;
+    const QFileInfo info(path);
+    if (path.isEmpty() || !info.exists() || info.isDir())
+        fail(adErrProvider, QStringLiteral("Could not find file '%1'.").arg(path));
+
+    // The salt heads the file; with it the key is derived once, not per open.
+    QByteArray salt;
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            fail(adErrProvider, QStringLiteral("Cannot open the file '%1': %2.").arg(path, file.errorString()));
+        salt = file.read(kSaltSize);
+    }
+    if (salt.size() < kSaltSize || salt.startsWith("SQLite format 3"))
+        fail(adErrProvider, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+    const QByteArray key = rawKeySpec(derivedKey(parts.password.toUtf8(), salt), salt);
+
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
+    struct Guard {
+        sqlite3*& db;
+        ~Guard() {
+            if (db) sqlite3_close_v2(db);
+        }
+    } guard{db};
+    if (rc != SQLITE_OK)
+        fail(adErrProvider, QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
+    sqlite3_key(db, key.constData(), int(key.size()));
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_create_collation_v2(db, kCollationName, SQLITE_UTF8, nullptr, collateCz, nullptr);
+
+    // A wrong key shows only at the first read: read now, so the open fails.
+    {
+        Stmt st;
+        rc = sqlite3_prepare_v2(db, "SELECT count(*) FROM sqlite_master", -1, st.out(), nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_step(st.get());
+        if (rc != SQLITE_ROW) {
+            const int primary = rc & 0xff;
+            if (primary == SQLITE_NOTADB)
+                fail(adErrBadPassword,
+                     QStringLiteral("Not a valid password, or the file '%1' is damaged (%2).").arg(path, sqliteMessage(db)));
+            if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+                fail(adErrProvider,
+                     QStringLiteral("The database '%1' is locked by another user (%2).").arg(path, sqliteMessage(db)));
+            fail(adErrProvider, QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
+        }
+    }
+    // A file we may not write opens read-only without a word: refuse it here.
+    if (sqlite3_db_readonly(db, "main") == 1)
+        fail(adErrProvider, QStringLiteral("The database '%1' is write-protected: it can be read but not changed.").arg(path));
+
+    // Indexes in the Czech order are rebuilt when the collator's order changed.
+    {
+        Stmt st;
+        int version = 0;
+        if (sqlite3_prepare_v2(db, "PRAGMA user_version", -1, st.out(), nullptr) == SQLITE_OK &&
+            sqlite3_step(st.get()) == SQLITE_ROW)
+            version = sqlite3_column_int(st.get(), 0);
+        st.reset();
+        const int fingerprint = cz::Fingerprint();
+        if (version != fingerprint) {
+            const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + kCollationName +
+                                   QByteArrayLiteral("; PRAGMA user_version = ") + QByteArray::number(fingerprint) +
+                                   QByteArrayLiteral("; COMMIT;");
+            if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) // tried again next time
+                sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+    }
+    d->db = db;
+    d->path = path;
+    d->keyColumns.clear();
+    db = nullptr; // kept
+}
+
+long Connection::Execute(const QString& sql) {
+    if (!d->db) failClosed();
+    const QByteArray text = sql.toUtf8();
+    const char* p = text.constData();
+    const char* end = p + text.size();
+    long changed = 0;
+    while (p < end) {
+        Stmt st;
+        const char* tail = nullptr;
+        const int rc = sqlite3_prepare_v2(d->db, p, int(end - p), st.out(), &tail);
+        if (rc != SQLITE_OK) failSqlite(d->db, rc);
+        p = tail;
+        if (!st.get()) continue; // blanks or a comment
+        int step;
+        while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
+        }
+        if (step != SQLITE_DONE) failSqlite(d->db, step);
+        changed += sqlite3_changes(d->db);
+    }
+    return changed;
+}
+
+void CreateDatabase(const QString& path, const QString& password) {
+    QFile file(path);
+    if (QFileInfo::exists(path)) fail(adErrProvider, QStringLiteral("The file '%1' already exists.").arg(path));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        fail(adErrProvider, QStringLiteral("Cannot create the file '%1': %2.").arg(path, file.errorString()));
+    file.close();
+    bool done = false;
+    struct Cleanup {
+        const QString& path;
+        bool& done;
+        ~Cleanup() {
+            if (!done) QFile::remove(path);
+        }
+    } cleanup{path, done};
+
+    QByteArray salt(kSaltSize, '\0');
+    if (RAND_bytes(reinterpret_cast<unsigned char*>(salt.data()), kSaltSize) != 1)
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32*>(salt.data()), kSaltSize / 4);
+    const QByteArray key = rawKeySpec(derivedKey(password.toUtf8(), salt), salt);
+
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    struct Guard {
+        sqlite3* db;
+        ~Guard() { sqlite3_close_v2(db); }
+    } guard{db};
+    if (rc != SQLITE_OK)
+        fail(adErrProvider, QStringLiteral("Cannot create the database '%1' (%2).").arg(path, sqliteMessage(db)));
+    sqlite3_key(db, key.constData(), int(key.size()));
+    // The first write lays down the encrypted header page with our salt.
+    const QByteArray sql = QByteArrayLiteral("PRAGMA user_version = ") + QByteArray::number(cz::Fingerprint());
+    execOrFail(db, sql.constData());
+    done = true;
+}
+
+// ---------------------------------------------------------------------------
+// Recordset
+
+namespace {
+
+struct Column {
+    QString name;   // as the query names it
+    QString table;  // base table, "" for an expression
+    QString origin; // base column
+    Kind kind = KGeneric;
+    int tableIndex = -1; // into Recordset::Impl::tables; -1 when not writable
+    bool sizeOnly = false; // the executed query yields length() for this column
+};
+
+struct TableInfo {
+    QString name;
+    QString keyColumn;
+    int keyCell = -1; // position of the key among a row's cells
+};
+
+struct Pending {
+    bool set = false;
+    Variant value;
+    std::unique_ptr<QTemporaryFile> spool; // AppendChunk bytes waiting for Update
+    qint64 spoolSize = 0;
+};
+
+enum RowFlag : quint8 { RowDeleted = 1, RowNew = 2 };
+
+} // namespace
+
+struct Recordset::Impl {
+    Connection* conn = nullptr;
+    bool open = false;
+    bool readOnly = false;
+    std::vector<Column> cols; // visible columns
+    std::vector<TableInfo> tables;
+    std::vector<Field> fields;
+    QHash<QString, int> names;      // exact spelling
+    QHash<QString, int> lowerNames; // lower case
+    int stride = 0;                 // cells per row: the visible ones, then one key per table
+    std::vector<Cell> cells;
+    std::vector<quint8> rowFlags;
+    Arena arena;
+    long live = 0; // rows not deleted
+    long pos = 0;  // -1 before the first row, rows() after the last
+    long editMode = adEditNone;
+    long addFrom = 0;
+    std::vector<Pending> pending;
+    std::vector<qint64> chunkPos;
+
+    long rows() const { return long(rowFlags.size()); }
+    Cell* row(long r) { return cells.data() + size_t(r) * size_t(stride); }
+    const Cell* row(long r) const { return cells.data() + size_t(r) * size_t(stride); }
+
+    sqlite3* db() const {
+        if (!conn || !conn->d->db) failClosed();
+        return conn->d->db;
+    }
+    void requireOpen() const {
+        if (!open) failClosed();
+    }
+    void requireCurrent() const {
+        requireOpen();
+        if (pos < 0 || pos >= rows() || (rowFlags[size_t(pos)] & RowDeleted))
+            fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                                      "deleted. Requested operation requires a current record."));
+    }
+    void requireWritable() const {
+        if (readOnly)
+            fail(adErrFeatureNotAvailable, QStringLiteral("Current Recordset does not support updating. This may be a "
+                                                          "limitation of the provider, or of the selected locktype."));
+    }
+
+    // sizeOnly: the statement yields the length of a long binary value.
+    void storeCell(Cell& cell, sqlite3_stmt* st, int i, const Column* col, bool sizeOnly = false) {
+        switch (sqlite3_column_type(st, i)) {
+        case SQLITE_NULL:
+            cell = Cell{};
+            return;
+        case SQLITE_INTEGER: {
+            const qint64 v = sqlite3_column_int64(st, i);
+            if (sizeOnly) {
+                cell = makeCell(CBlobRef, quint32(v), 0);
+            } else if (v >= INT32_MIN && v <= INT32_MAX) {
+                cell = makeCell(CInt32, quint32(qint32(v)), 0);
+            } else {
+                cell = makeCell(CInt64, arena.append(&v, sizeof v), 8);
+            }
+            return;
+        }
+        case SQLITE_FLOAT: {
+            const double v = sqlite3_column_double(st, i);
+            cell = makeCell(CDouble, arena.append(&v, sizeof v), 8);
+            return;
+        }
+        case SQLITE_BLOB: {
+            const int n = sqlite3_column_bytes(st, i);
+            if (col && col->kind == KBlob && col->tableIndex >= 0) {
+                cell = makeCell(CBlobRef, quint32(n), 0);
+            } else {
+                cell = makeCell(CBytes, arena.append(sqlite3_column_blob(st, i), size_t(n)), quint32(n));
+            }
+            return;
+        }
+        default: {
+            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            const int n = sqlite3_column_bytes(st, i);
+            if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("A value is too large."));
+            cell = makeCell(CText, arena.append(p, size_t(n)), quint32(n));
+            return;
+        }
+        }
+    }
+
+    Variant cellValue(const Column& col, Cell cell, long r) const {
+        switch (cellType(cell)) {
+        case CNull:
+            return Variant();
+        case CInt32:
+            return Variant(qint64(qint32(cell.off)));
+        case CInt64: {
+            qint64 v;
+            std::memcpy(&v, arena.at(cell.off), sizeof v);
+            return Variant(v);
+        }
+        case CDouble: {
+            double v;
+            std::memcpy(&v, arena.at(cell.off), sizeof v);
+            return Variant(v);
+        }
+        case CText: {
+            const char* p = arena.at(cell.off);
+            const quint32 n = cellLen(cell);
+            if (col.kind == KDate) {
+                QDateTime dt;
+                if (parseIsoDate(p, n, &dt)) return Variant(dt);
+            }
+            return Variant(QString::fromUtf8(p, qsizetype(n)));
+        }
+        case CBytes:
+            return Variant(QByteArray(arena.at(cell.off), qsizetype(cellLen(cell))));
+        case CBlobRef:
+            return Variant(readBlob(col, r, 0, qint64(cell.off)));
+        }
+        return Variant();
+    }
+
+    qint64 keyOf(long r, int tableIndex) const {
+        const Cell c = row(r)[tables[size_t(tableIndex)].keyCell];
+        if (cellType(c) == CInt32) return qint32(c.off);
+        if (cellType(c) == CInt64) {
+            qint64 v;
+            std::memcpy(&v, arena.at(c.off), sizeof v);
+            return v;
+        }
+        fail(adErrRowDeleted, QStringLiteral("The row of table '%1' cannot be located.").arg(tables[size_t(tableIndex)].name));
+    }
+
+    QByteArray readBlob(const Column& col, long r, qint64 from, qint64 length) const {
+        if (length <= 0) return QByteArray();
+        sqlite3* h = db();
+        sqlite3_blob* blob = nullptr;
+        const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(), col.origin.toUtf8().constData(),
+                                         keyOf(r, col.tableIndex), 0, &blob);
+        if (rc != SQLITE_OK) {
+            sqlite3_blob_close(blob);
+            failSqlite(h, rc);
+        }
+        QByteArray out(qsizetype(length), Qt::Uninitialized);
+        const int rr = sqlite3_blob_read(blob, out.data(), int(length), int(from));
+        sqlite3_blob_close(blob);
+        if (rr != SQLITE_OK) failSqlite(h, rr);
+        return out;
+    }
+
+    void resetEdit() {
+        for (Pending& p : pending) {
+            p.set = false;
+            p.value = Variant();
+            p.spool.reset();
+            p.spoolSize = 0;
+        }
+        editMode = adEditNone;
+    }
+
+    void resetChunks() { std::fill(chunkPos.begin(), chunkPos.end(), 0); }
+
+    void clear() {
+        cols.clear();
+        tables.clear();
+        fields.clear();
+        names.clear();
+        lowerNames.clear();
+        cells.clear();
+        cells.shrink_to_fit();
+        rowFlags.clear();
+        rowFlags.shrink_to_fit();
+        arena.clear();
+        pending.clear();
+        chunkPos.clear();
+        stride = 0;
+        live = 0;
+        pos = 0;
+        editMode = adEditNone;
+        open = false;
+        readOnly = false;
+    }
+
+    // Reads row r's values of one table again from the file (after a write,
+    // so defaults and the new key show).
+    void reread(long r, int tableIndex) {
+        const TableInfo& t = tables[size_t(tableIndex)];
+        QByteArray sql = "SELECT " + quoteIdent(t.keyColumn);
+        std::vector<int> which;
+        for (int i = 0; i < int(cols.size()); ++i) {
+            const Column& c = cols[size_t(i)];
+            if (c.tableIndex != tableIndex) continue;
+            which.push_back(i);
+            sql += c.kind == KBlob ? ", length(" + quoteIdent(c.origin) + ")" : ", " + quoteIdent(c.origin);
+        }
+        sql += " FROM " + quoteIdent(t.name) + " WHERE " + quoteIdent(t.keyColumn) + " = ?";
+        sqlite3* h = db();
+        Stmt st;
+        prepareOrFail(h, sql, st);
+        sqlite3_bind_int64(st.get(), 1, keyOf(r, tableIndex));
+        const int rc = sqlite3_step(st.get());
+        if (rc == SQLITE_DONE) return; // gone meanwhile
+        if (rc != SQLITE_ROW) failSqlite(h, rc);
+        Cell* cellsOfRow = row(r);
+        storeCell(cellsOfRow[t.keyCell], st.get(), 0, nullptr);
+        for (size_t k = 0; k < which.size(); ++k) {
+            const Column& c = cols[size_t(which[k])];
+            storeCell(cellsOfRow[which[k]], st.get(), int(k + 1), &c, c.kind == KBlob);
+        }
+    }
+
+    // A value as the field's column will store it; a value it cannot hold is
+    // refused at the assignment, as ADO does.
+    Variant normalize(const Column& c, const Variant& v) const {
+        if (v.isNull()) return v;
+        auto mismatch = [&]() -> Variant {
+            fail(adErrTypeMismatch,
+                 QStringLiteral("The value '%1' does not fit the field '%2'.").arg(v.toString(), c.name));
+        };
+        switch (c.kind) {
+        case KInteger:
+            switch (v.type()) {
+            case Variant::Long:
+            case Variant::Boolean:
+            case Variant::Double:
+                return Variant(v.toLong());
+            case Variant::String: {
+                double d;
+                if (!parseNumber(v.toString(), &d)) return mismatch();
+                return Variant(Variant(d).toLong());
+            }
+            default:
+                return mismatch();
+            }
+        case KReal:
+            switch (v.type()) {
+            case Variant::Long:
+            case Variant::Boolean:
+            case Variant::Double:
+                return Variant(v.toDouble());
+            case Variant::String: {
+                double d;
+                if (!parseNumber(v.toString(), &d)) return mismatch();
+                return Variant(d);
+            }
+            default:
+                return mismatch();
+            }
+        case KText:
+            if (v.type() == Variant::Binary) return Variant(QString::fromUtf8(v.toBytes()));
+            return Variant(v.toString());
+        case KDate: {
+            if (v.type() != Variant::Date && v.type() != Variant::String) return mismatch();
+            const QDateTime dt = v.toDateTime();
+            if (!dt.isValid()) return mismatch();
+            return Variant(dt);
+        }
+        case KBlob:
+            return Variant(v.toBytes());
+        case KGeneric:
+            return v;
+        }
+        return v;
+    }
+
+    void bindPending(sqlite3_stmt* st, int index, const Pending& p) {
+        if (p.spool) {
+            sqlite3_bind_zeroblob64(st, index, sqlite3_uint64(p.spoolSize));
+            return;
+        }
+        const Variant& v = p.value;
+        switch (v.type()) {
+        case Variant::Null:
+            sqlite3_bind_null(st, index);
+            break;
+        case Variant::Long:
+        case Variant::Boolean:
+            sqlite3_bind_int64(st, index, v.toLong());
+            break;
+        case Variant::Double:
+            sqlite3_bind_double(st, index, v.toDouble());
+            break;
+        case Variant::String: {
+            const QByteArray s = v.toString().toUtf8();
+            sqlite3_bind_text64(st, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        case Variant::Date: {
+            const QByteArray s = dateText(v.toDateTime()).toUtf8();
+            sqlite3_bind_text64(st, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            break;
+        }
+        case Variant::Binary: {
+            const QByteArray b = v.toBytes();
+            sqlite3_bind_blob64(st, index, b.constData(), sqlite3_uint64(b.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        }
+    }
+
+    // Copies a spooled field into the blob that zeroblob() made room for, one
+    // chunk at a time.
+    void writeSpool(sqlite3* h, const Column& c, qint64 key, Pending& p) {
+        if (p.spoolSize == 0) return;
+        sqlite3_blob* blob = nullptr;
+        int rc = sqlite3_blob_open(h, "main", c.table.toUtf8().constData(), c.origin.toUtf8().constData(), key, 1,
+                                   &blob);
+        if (rc != SQLITE_OK) {
+            sqlite3_blob_close(blob);
+            failSqlite(h, rc);
+        }
+        p.spool->seek(0);
+        QByteArray buf;
+        qint64 at = 0;
+        while (at < p.spoolSize) {
+            buf = p.spool->read(qMin(kChunkSize, p.spoolSize - at));
+            if (buf.isEmpty()) {
+                sqlite3_blob_close(blob);
+                fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be read back.").arg(c.name));
+            }
+            rc = sqlite3_blob_write(blob, buf.constData(), int(buf.size()), int(at));
+            if (rc != SQLITE_OK) {
+                sqlite3_blob_close(blob);
+                failSqlite(h, rc);
+            }
+            at += buf.size();
+        }
+        rc = sqlite3_blob_close(blob);
+        if (rc != SQLITE_OK) failSqlite(h, rc);
+    }
+
+    void move(long to) {
+        if (editMode != adEditNone) updateRow();
+        pos = to;
+        resetChunks();
+    }
+
+    void updateRow();
+};
+
+void Recordset::Impl::updateRow() {
+    requireOpen();
+    if (editMode == adEditNone) return;
+    sqlite3* h = db();
+    const bool adding = editMode == adEditAdd;
+    std::vector<std::vector<int>> byTable(tables.size());
+    for (int i = 0; i < int(cols.size()); ++i)
+        if (pending[size_t(i)].set) byTable[size_t(cols[size_t(i)].tableIndex)].push_back(i);
+    std::vector<int> touched;
+    for (int t = 0; t < int(tables.size()); ++t)
+        if (!byTable[size_t(t)].empty()) touched.push_back(t);
+    if (adding && touched.empty()) {
+        if (tables.size() != 1)
+            fail(adErrFeatureNotAvailable, QStringLiteral("A new row of this query needs at least one field value."));
+        touched.push_back(0);
+    }
+
+    int rc = sqlite3_exec(h, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) failSqlite(h, rc);
+    try {
+        for (int t : touched) {
+            const TableInfo& info = tables[size_t(t)];
+            const std::vector<int>& set = byTable[size_t(t)];
+            QByteArray sql;
+            if (adding) {
+                if (set.empty()) {
+                    sql = "INSERT INTO " + quoteIdent(info.name) + " DEFAULT VALUES";
+                } else {
+                    QByteArray names, marks;
+                    for (int i : set) {
+                        if (!names.isEmpty()) {
+                            names += ", ";
+                            marks += ", ";
+                        }
+                        names += quoteIdent(cols[size_t(i)].origin);
+                        marks += '?';
+                    }
+                    sql = "INSERT INTO " + quoteIdent(info.name) + " (" + names + ") VALUES (" + marks + ")";
+                }
+            } else {
+                sql = "UPDATE " + quoteIdent(info.name) + " SET ";
+                for (size_t k = 0; k < set.size(); ++k) {
+                    if (k) sql += ", ";
+                    sql += quoteIdent(cols[size_t(set[k])].origin) + " = ?";
+                }
+                sql += " WHERE " + quoteIdent(info.keyColumn) + " = ?";
+            }
+            Stmt st;
+            prepareOrFail(h, sql, st);
+            int index = 1;
+            for (int i : set) bindPending(st.get(), index++, pending[size_t(i)]);
+            if (!adding) sqlite3_bind_int64(st.get(), index, keyOf(pos, t));
+            rc = sqlite3_step(st.get());
+            if (rc != SQLITE_DONE) failSqlite(h, rc);
+            qint64 key;
+            if (adding) {
+                key = sqlite3_last_insert_rowid(h);
+                row(pos)[info.keyCell] = key >= INT32_MIN && key <= INT32_MAX
+                                             ? makeCell(CInt32, quint32(qint32(key)), 0)
+                                             : makeCell(CInt64, arena.append(&key, sizeof key), 8);
+            } else {
+                if (sqlite3_changes(h) == 0)
+                    fail(adErrRowDeleted, QStringLiteral("The row cannot be located for updating: it was deleted "
+                                                         "meanwhile."));
+                key = keyOf(pos, t);
+            }
+            for (int i : set)
+                if (pending[size_t(i)].spool) writeSpool(h, cols[size_t(i)], key, pending[size_t(i)]);
+        }
+        rc = sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
+        if (rc != SQLITE_OK) failSqlite(h, rc);
+    } catch (...) {
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        if (adding) // the row still has no key of its own
+            for (int t : touched) row(pos)[tables[size_t(t)].keyCell] = Cell{};
+        throw;
+    }
+    rowFlags[size_t(pos)] &= quint8(~RowNew);
+    resetEdit();
+    resetChunks();
+    for (int t : touched) reread(pos, t);
+}
+
+Recordset::Recordset() : d(std::make_unique<Impl>()) {}
+
+Recordset::~Recordset() {
+    if (d->open) {
+        if (d->conn) d->conn->d->recordsets.removeOne(this);
+        d->clear();
+    }
+}
+
+long Recordset::State() const { return d->open ? adStateOpen : adStateClosed; }
+
+void Recordset::Open(const QString& source, Connection& connection, long /*cursorType*/, long lockType,
+                     long /*options*/) {
+    if (d->open) fail(adErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    sqlite3* h = connection.d->db;
+    if (!h) failClosed();
+    const QByteArray sql = source.toUtf8();
+    Stmt st;
+    prepareOrFail(h, sql, st);
+    const int n = sqlite3_column_count(st.get());
+    if (n == 0) { // a statement without rows: run it; the recordset stays closed
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) failSqlite(h, rc);
+        return;
+    }
+
+    d->clear();
+    d->conn = &connection;
+    d->readOnly = lockType == adLockReadOnly;
+    d->cols.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        Column& c = d->cols[size_t(i)];
+        c.name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        c.table = QString::fromUtf8(sqlite3_column_table_name(st.get(), i));
+        c.origin = QString::fromUtf8(sqlite3_column_origin_name(st.get(), i));
+        c.kind = kindOf(sqlite3_column_decltype(st.get(), i));
+        // On nested joins SQLite names the column "tDVD.DVDID": the field is DVDID.
+        const qsizetype dot = c.name.lastIndexOf(QLatin1Char('.'));
+        if (dot >= 0 && !c.origin.isEmpty() && c.name.mid(dot + 1).compare(c.origin, Qt::CaseInsensitive) == 0)
+            c.name = c.origin;
+    }
+
+    // Rows are written back by key: each base table's INTEGER PRIMARY KEY is
+    // added to the query by name (a rowid cannot be selected through a
+    // parenthesised join). Long binary columns of "SELECT *" are read as their
+    // length only.
+    const SelectShape shape = d->readOnly ? SelectShape{} : analyseSelect(sql);
+    if (shape.ok) {
+        for (Column& c : d->cols) {
+            if (c.table.isEmpty() || c.origin.isEmpty()) continue;
+            int t = 0;
+            while (t < int(d->tables.size()) && d->tables[size_t(t)].name.compare(c.table, Qt::CaseInsensitive) != 0) ++t;
+            if (t == int(d->tables.size())) {
+                const QString key = connection.d->keyColumn(c.table);
+                if (key.isEmpty()) continue;
+                d->tables.push_back(TableInfo{c.table, key, n + t});
+            }
+            c.tableIndex = t;
+        }
+    }
+    if (!d->tables.empty()) {
+        QByteArray list = sql.mid(shape.listStart, shape.fromPos - shape.listStart);
+        bool sizeOnly = false;
+        if (list.trimmed() == "*") {
+            bool explicitList = true;
+            bool anyBlob = false;
+            for (const Column& c : d->cols) {
+                if (c.origin.isEmpty()) explicitList = false;
+                if (c.kind == KBlob) anyBlob = true;
+            }
+            if (explicitList && anyBlob) {
+                list = " ";
+                for (int i = 0; i < n; ++i) {
+                    const Column& c = d->cols[size_t(i)];
+                    const QByteArray ref = quoteIdent(c.table) + '.' + quoteIdent(c.origin);
+                    if (i) list += ", ";
+                    list += c.kind == KBlob ? "length(" + ref + ")" : ref;
+                }
+                sizeOnly = true;
+            }
+        }
+        QByteArray rewritten = sql.left(shape.listStart) + list;
+        for (const TableInfo& t : d->tables) rewritten += ", " + quoteIdent(t.name) + '.' + quoteIdent(t.keyColumn);
+        rewritten += ' ' + sql.mid(shape.fromPos);
+        Stmt st2;
+        bool usable = sqlite3_prepare_v2(h, rewritten.constData(), int(rewritten.size()), st2.out(), nullptr) ==
+                          SQLITE_OK &&
+                      sqlite3_column_count(st2.get()) == n + int(d->tables.size());
+        for (int t = 0; usable && t < int(d->tables.size()); ++t) {
+            const char* origin = sqlite3_column_origin_name(st2.get(), n + t);
+            usable = origin && d->tables[size_t(t)].keyColumn.compare(QString::fromUtf8(origin), Qt::CaseInsensitive) == 0;
+        }
+        if (usable) {
+            st.reset();
+            *st.out() = st2.release();
+            if (sizeOnly)
+                for (Column& c : d->cols) c.sizeOnly = c.kind == KBlob;
+        } else { // e.g. a table under an alias: its rows stay read-only
+            d->tables.clear();
+            for (Column& c : d->cols) c.tableIndex = -1;
+        }
+    }
+    d->stride = n + int(d->tables.size());
+
+    int rc;
+    try {
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            const size_t base = d->cells.size();
+            d->cells.resize(base + size_t(d->stride));
+            Cell* cellsOfRow = d->cells.data() + base;
+            for (int i = 0; i < n; ++i) {
+                const Column& c = d->cols[size_t(i)];
+                d->storeCell(cellsOfRow[i], st.get(), i, &c, c.sizeOnly);
+            }
+            for (int i = n; i < d->stride; ++i) d->storeCell(cellsOfRow[i], st.get(), i, nullptr);
+            d->rowFlags.push_back(0);
+        }
+        if (rc != SQLITE_DONE) failSqlite(h, rc);
+    } catch (...) {
+        d->clear();
+        throw;
+    }
+    st.reset();
+
+    d->live = d->rows();
+    d->pos = 0;
+    d->pending.resize(size_t(n));
+    d->chunkPos.assign(size_t(n), 0);
+    d->fields.reserve(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        d->fields.push_back(Field(this, i));
+        const Column& c = d->cols[size_t(i)];
+        QStringList keys{c.name};
+        if (!c.origin.isEmpty()) keys << c.origin << c.table + QLatin1Char('.') + c.origin;
+        for (const QString& k : keys) {
+            if (!d->names.contains(k)) d->names.insert(k, i);
+            const QString lower = k.toLower();
+            if (!d->lowerNames.contains(lower)) d->lowerNames.insert(lower, i);
+        }
+    }
+    d->open = true;
+    connection.d->recordsets.append(this);
+}
+
+void Recordset::Close() {
+    d->requireOpen();
+    if (d->conn) d->conn->d->recordsets.removeOne(this);
+    d->clear();
+    d->conn = nullptr;
+}
+
+bool Recordset::Eof() const {
+    d->requireOpen();
+    return d->pos >= d->rows();
+}
+
+bool Recordset::Bof() const {
+    d->requireOpen();
+    return d->pos < 0 || (d->live == 0 && d->pos >= d->rows());
+}
+
+long Recordset::RecordCount() const {
+    d->requireOpen();
+    return d->live;
+}
+
+void Recordset::MoveNext() {
+    d->requireOpen();
+    if (d->pos >= d->rows()) fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record."));
+    long p = d->pos + 1;
+    while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted)) ++p;
+    d->move(p);
+}
+
+void Recordset::MovePrevious() {
+    d->requireOpen();
+    if (d->pos < 0) fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record."));
+    long p = d->pos - 1;
+    while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted)) --p;
+    d->move(p);
+}
+
+void Recordset::MoveFirst() {
+    d->requireOpen();
+    long p = 0;
+    while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted)) ++p;
+    d->move(p);
+}
+
+void Recordset::MoveLast() {
+    d->requireOpen();
+    long p = d->rows() - 1;
+    while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted)) --p;
+    d->move(p < 0 ? d->rows() : p);
+}
+
+int Recordset::FieldCount() const {
+    d->requireOpen();
+    return int(d->cols.size());
+}
+
+Field& Recordset::Fields(int index) {
+    d->requireOpen();
+    if (index < 0 || index >= int(d->fields.size()))
+        fail(adErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                                               "name or ordinal."));
+    return d->fields[size_t(index)];
+}
+
+Field& Recordset::Fields(const QString& name) {
+    d->requireOpen();
+    int i = d->names.value(name, -1);
+    if (i < 0) i = d->lowerNames.value(name.toLower(), -1);
+    if (i < 0)
+        fail(adErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                                               "name or ordinal (%1).").arg(name));
+    return d->fields[size_t(i)];
+}
+
+void Recordset::AddNew() {
+    d->requireOpen();
+    d->requireWritable();
+    if (d->tables.empty())
+        fail(adErrFeatureNotAvailable, QStringLiteral("Current Recordset does not support updating."));
+    if (d->editMode != adEditNone) d->updateRow();
+    d->addFrom = d->pos;
+    d->cells.resize(d->cells.size() + size_t(d->stride));
+    d->rowFlags.push_back(RowNew);
+    ++d->live;
+    d->pos = d->rows() - 1;
+    d->editMode = adEditAdd;
+    d->resetChunks();
+}
+
+void Recordset::Update() { d->updateRow(); }
+
+void Recordset::CancelUpdate() {
+    d->requireOpen();
+    if (d->editMode == adEditAdd) {
+        d->cells.resize(d->cells.size() - size_t(d->stride));
+        d->rowFlags.pop_back();
+        --d->live;
+        d->pos = d->addFrom;
+    }
+    d->resetEdit();
+    d->resetChunks();
+}
+
+void Recordset::Delete() {
+    d->requireOpen();
+    d->requireWritable();
+    if (d->editMode == adEditAdd) { // the new row was never written
+        CancelUpdate();
+        return;
+    }
+    if (d->editMode != adEditNone) CancelUpdate();
+    d->requireCurrent();
+    if (d->tables.size() != 1)
+        fail(adErrFeatureNotAvailable, QStringLiteral("Rows of this query cannot be deleted."));
+    sqlite3* h = d->db();
+    const TableInfo& t = d->tables[0];
+    Stmt st;
+    prepareOrFail(h, "DELETE FROM " + quoteIdent(t.name) + " WHERE " + quoteIdent(t.keyColumn) + " = ?", st);
+    sqlite3_bind_int64(st.get(), 1, d->keyOf(d->pos, 0));
+    const int rc = sqlite3_step(st.get());
+    if (rc != SQLITE_DONE) failSqlite(h, rc);
+    if (sqlite3_changes(h) == 0)
+        fail(adErrRowDeleted, QStringLiteral("The row cannot be located for deleting: it was deleted meanwhile."));
+    d->rowFlags[size_t(d->pos)] |= RowDeleted;
+    --d->live;
+}
+
+long Recordset::EditMode() const {
+    d->requireOpen();
+    return d->editMode;
+}
+
+// ---------------------------------------------------------------------------
+// Field
+
+QString Field::Name() const {
+    rs_->d->requireOpen();
+    return rs_->d->cols[size_t(index_)].name;
+}
+
+Variant Field::Value() const {
+    Recordset::Impl& r = *rs_->d;
+    r.requireCurrent();
+    const Pending& p = r.pending[size_t(index_)];
+    if (p.set) {
+        if (p.spool) {
+            p.spool->seek(0);
+            return Variant(p.spool->readAll());
+        }
+        return p.value;
+    }
+    return r.cellValue(r.cols[size_t(index_)], r.row(r.pos)[index_], r.pos);
+}
+
+void Field::setValue(const Variant& value) {
+    Recordset::Impl& r = *rs_->d;
+    r.requireCurrent();
+    r.requireWritable();
+    const Column& c = r.cols[size_t(index_)];
+    if (c.tableIndex < 0)
+        fail(adErrFeatureNotAvailable, QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
+    Pending& p = r.pending[size_t(index_)];
+    p.value = r.normalize(c, value);
+    p.spool.reset();
+    p.spoolSize = 0;
+    p.set = true;
+    if (r.editMode == adEditNone) r.editMode = adEditInProgress;
+}
+
+void Field::AppendChunk(const QByteArray& data) {
+    Recordset::Impl& r = *rs_->d;
+    r.requireCurrent();
+    r.requireWritable();
+    const Column& c = r.cols[size_t(index_)];
+    if (c.tableIndex < 0)
+        fail(adErrFeatureNotAvailable, QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
+    if (c.kind != KBlob) fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
+    Pending& p = r.pending[size_t(index_)];
+    if (!p.set || !p.spool) {
+        auto spool = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
+        if (!spool->open())
+            fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
+                                    .arg(c.name, spool->errorString()));
+        p.spool = std::move(spool);
+        p.spoolSize = 0;
+        p.value = Variant();
+        p.set = true;
+    }
+    p.spool->seek(p.spoolSize);
+    if (p.spool->write(data) != data.size())
+        fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be kept: %2").arg(c.name, p.spool->errorString()));
+    p.spoolSize += data.size();
+    if (r.editMode == adEditNone) r.editMode = adEditInProgress;
+}
+
+QByteArray Field::GetChunk(long length) {
+    Recordset::Impl& r = *rs_->d;
+    r.requireCurrent();
+    if (length <= 0) return QByteArray();
+    const Column& c = r.cols[size_t(index_)];
+    qint64& at = r.chunkPos[size_t(index_)];
+    const Pending& p = r.pending[size_t(index_)];
+    QByteArray out;
+    if (p.set && p.spool) {
+        p.spool->seek(at);
+        out = p.spool->read(length);
+    } else if (p.set) {
+        out = p.value.toBytes().mid(at, length);
+    } else {
+        const Cell cell = r.row(r.pos)[index_];
+        switch (cellType(cell)) {
+        case CBlobRef:
+            out = r.readBlob(c, r.pos, at, qMin<qint64>(length, qint64(cell.off) - at));
+            break;
+        case CText:
+        case CBytes:
+            if (at < cellLen(cell)) out = QByteArray(r.arena.at(cell.off) + at, qMin<qint64>(length, cellLen(cell) - at));
+            break;
+        case CNull:
+            break;
+        default:
+            fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
+        }
+    }
+    at += out.size();
+    return out;
+}
+
+qint64 Field::ActualSize() const {
+    Recordset::Impl& r = *rs_->d;
+    r.requireCurrent();
+    const Pending& p = r.pending[size_t(index_)];
+    if (p.set) return p.spool ? p.spoolSize : (p.value.isNull() ? 0 : p.value.toBytes().size());
+    const Cell cell = r.row(r.pos)[index_];
+    switch (cellType(cell)) {
+    case CNull:
+        return 0;
+    case CBlobRef:
+        return qint64(cell.off);
+    case CText:
+    case CBytes:
+        return cellLen(cell);
+    default:
+        return 8;
+    }
+}
+
+// Closing a connection closes its recordsets, as ADO does.
+void Connection::Close() {
+    if (!d->db) failClosed();
+    const QList<Recordset*> open = d->recordsets;
+    for (Recordset* rs : open) {
+        rs->d->clear();
+        rs->d->conn = nullptr;
+    }
+    d->recordsets.clear();
+    sqlite3_close_v2(d->db);
+    d->db = nullptr;
+    d->keyColumns.clear();
+}
+
+} // namespace ado
