@@ -35,7 +35,9 @@ void ShowError(const QString& message, const QString& place) {
 namespace {
 
 // Placeholder until the version check is connected: no newer version.
-bool NoNewVersionCheck() { return false; }
+bool NoNewVersionCheck() {
+    return false;
+}
 void NoNewVersionDialog() {}
 
 // The bare name of an existing file, "" when there is none (as the file look-up gives it).
@@ -60,7 +62,8 @@ void Main() {
     }
 
     if (!vb::LCase(vb::Trim(FileLookup(DBPath))).contains(QLatin1String("ddb"))) {
-        MsgBox(QStringLiteral("Nenalezen soubor databáze!"), vb::vbCritical | vb::vbOKOnly, QStringLiteral("Chyba:"));
+        MsgBox(QStringLiteral("Nenalezen soubor databáze!"), vb::vbCritical | vb::vbOKOnly,
+               QStringLiteral("Chyba:"));
         return;
     }
 

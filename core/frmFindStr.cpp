@@ -11,7 +11,8 @@ QString frmFindStr::HledanyRetezec;
 
 frmFindStr::frmFindStr(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmFindStr"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowTitleHint);
     setFixedSize(TwipsToPixels(4800), TwipsToPixels(1320));
 
     Label1 = new QLabel(QStringLiteral("Zadejte hledaný řetězec:"), this);
@@ -24,7 +25,8 @@ frmFindStr::frmFindStr(QWidget* parent) : QDialog(parent) {
 
     cmdVyhledat = new QPushButton(QStringLiteral("Vyhledat"), this);
     cmdVyhledat->setObjectName(QStringLiteral("cmdVyhledat"));
-    cmdVyhledat->setGeometry(TwipsToPixels(3360), TwipsToPixels(450), TwipsToPixels(1320), TwipsToPixels(420));
+    cmdVyhledat->setGeometry(TwipsToPixels(3360), TwipsToPixels(450), TwipsToPixels(1320),
+                             TwipsToPixels(420));
     // Enter in the box presses nothing, as in the original window.
     cmdVyhledat->setAutoDefault(false);
     cmdVyhledat->setDefault(false);

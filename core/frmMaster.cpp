@@ -21,19 +21,26 @@ frmMaster* s_instance = nullptr;
 
 const QString kOpenLoansSql = QStringLiteral(
     "SELECT tDVD.DVDID, tPujcky.P_UID, tPujcky.P_DVDID, tPujcky.PDatPujcky,tPujcky.PDatVraceni, tUser.USID, "
-    "tUser.USNAME FROM tUser INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
+    "tUser.USNAME FROM tUser INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON "
+    "tUser.USID = "
     "tPujcky.P_UID WHERE (((tPujcky.PDatVraceni) Is Null));");
 
 // Design: left edge and the list's top edge in the window's inner area.
 constexpr int kListLeft = 50;
 constexpr int kListTop = 50;
 
-QString rowKey(const ado::Variant& dvdid) { return QStringLiteral("K") + vb::CStr(dvdid); }
+QString rowKey(const ado::Variant& dvdid) {
+    return QStringLiteral("K") + vb::CStr(dvdid);
+}
 
-bool recordsetHasRow() { return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof(); }
+bool recordsetHasRow() {
+    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
+}
 
 // Moves on; false when the recordset cannot (a loop must not spin on one row).
-bool moveNext(ErrState& err) { return Step(err, [] { DBRecordset.MoveNext(); }); }
+bool moveNext(ErrState& err) {
+    return Step(err, [] { DBRecordset.MoveNext(); });
+}
 
 } // namespace
 
@@ -76,7 +83,9 @@ frmMaster::~frmMaster() {
     if (s_instance == this) s_instance = nullptr;
 }
 
-frmMaster* frmMaster::instance() { return s_instance; }
+frmMaster* frmMaster::instance() {
+    return s_instance;
+}
 
 void frmMaster::Form_Load() {
     setWindowTitle(QStringLiteral("Zorv DVD Merva-lóna ") + VersionText());
@@ -104,8 +113,12 @@ void frmMaster::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-QString frmMaster::CelkemText() const { return sbMain->Panel(5)->Text(); }
-QString frmMaster::VypujcenoText() const { return sbMain->Panel(6)->Text(); }
+QString frmMaster::CelkemText() const {
+    return sbMain->Panel(5)->Text();
+}
+QString frmMaster::VypujcenoText() const {
+    return sbMain->Panel(6)->Text();
+}
 
 void frmMaster::NactiSeznamDVD(const QString& order) {
     ErrState err;
@@ -162,7 +175,8 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
             if (!moveNext(err)) break;
         }
     }
-    sbMain->Panel(5)->setText(QStringLiteral("  Celkem záznamů : ") + QString::number(films) + QStringLiteral("  "));
+    sbMain->Panel(5)->setText(QStringLiteral("  Celkem záznamů : ") + QString::number(films) +
+                              QStringLiteral("  "));
 
     Step(err, [] { CloseRecordset(); });
     err.Clear(); // the loans are marked whatever the film pass met
@@ -185,12 +199,17 @@ void frmMaster::OznacitPujcene(ErrState& err) {
         });
         if (itm) { // a loan of a film without a row marks nothing
             Step(err, [&] { SetItemColor(lvwList, key, PujcenoColor); });
-            Step(err, [&] { itm->setSubItem(3, NullToStr(DBRecordset.Fields(QStringLiteral("USNAME")).Value())); });
-            Step(err, [&] { itm->setSubItem(4, NullToStr(DBRecordset.Fields(QStringLiteral("PDatPujcky")).Value())); });
+            Step(err, [&] {
+                itm->setSubItem(3, NullToStr(DBRecordset.Fields(QStringLiteral("USNAME")).Value()));
+            });
+            Step(err, [&] {
+                itm->setSubItem(4, NullToStr(DBRecordset.Fields(QStringLiteral("PDatPujcky")).Value()));
+            });
         }
         if (!moveNext(err)) break;
     }
-    sbMain->Panel(6)->setText(QStringLiteral("  Vypůjčených záznamů : ") + QString::number(loans) + QStringLiteral("  "));
+    sbMain->Panel(6)->setText(QStringLiteral("  Vypůjčených záznamů : ") + QString::number(loans) +
+                              QStringLiteral("  "));
 }
 
 void frmMaster::ObnovitZaznam(long DVDID) {
@@ -202,7 +221,8 @@ void frmMaster::ObnovitZaznam(long DVDID) {
         // A Null field leaves its cell as it was.
         auto text = [](const char* name) {
             const ado::Variant v = DBRecordset.Fields(QLatin1String(name)).Value();
-            if (v.isNull()) throw vb::RuntimeError(vb::ErrInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
+            if (v.isNull())
+                throw vb::RuntimeError(vb::ErrInvalidUseOfNull, QStringLiteral("Invalid use of Null"));
             return v.toString();
         };
         QString key;
@@ -264,7 +284,8 @@ void frmMaster::NajdiZaznam(const QString& mode, const QString& text) {
             return;
         }
     }
-    MsgBox(QStringLiteral("Záznam nenalezen"), vb::vbInformation, QStringLiteral("Vyhledávání výrazu: ") + text);
+    MsgBox(QStringLiteral("Záznam nenalezen"), vb::vbInformation,
+           QStringLiteral("Vyhledávání výrazu: ") + text);
 }
 
 void frmMaster::HledatDialog(const QString& mode) {
@@ -285,7 +306,8 @@ QString frmMaster::GetColSizeStr() {
     QString sizes;
     ErrState err;
     for (int i = 1; i <= lvwList->ColumnCount(); ++i)
-        if (!Step(err, [&] { sizes += QString::number(lvwList->Column(i)->Width()) + QLatin1Char('|'); })) break;
+        if (!Step(err, [&] { sizes += QString::number(lvwList->Column(i)->Width()) + QLatin1Char('|'); }))
+            break;
     return sizes;
 }
 
@@ -300,7 +322,8 @@ void frmMaster::SetColSizeStr() {
             lvwList->Column(i)->setWidth(vb::CLng(widths[i - 1]));
         });
         if (!ok) {
-            ShowError(QStringLiteral("Chyba :") + err.Description, QStringLiteral("frmMaster/Sub:SetColSizeStr"));
+            ShowError(QStringLiteral("Chyba :") + err.Description,
+                      QStringLiteral("frmMaster/Sub:SetColSizeStr"));
             return;
         }
     }

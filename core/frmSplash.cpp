@@ -15,7 +15,7 @@ const QString kMakerWeb = QStringLiteral("www.zorv.example");
 
 namespace {
 
-constexpr int kWidth = 6750; // twips
+constexpr int kWidth = 7200; // twips
 constexpr int kHeight = 4050;
 
 // The background: a night-blue field with a disc catching the light.
@@ -30,13 +30,14 @@ QPixmap splashPicture(const QSize& size) {
     p.fillRect(pm.rect(), sky);
 
     // the disc, partly off the left edge
-    const QPointF c(size.width() * 0.22, size.height() * 0.55);
-    const qreal r = size.height() * 0.42;
+    const QPointF c(size.width() * 0.19, size.height() * 0.55);
+    const qreal r = size.height() * 0.36;
     QConicalGradient shine(c, 30);
     const QColor rainbow[] = {QColor(200, 200, 215), QColor(120, 200, 255), QColor(190, 130, 255),
                               QColor(255, 140, 190), QColor(255, 230, 140), QColor(150, 255, 190),
                               QColor(200, 200, 215)};
-    for (int i = 0; i < 7; ++i) shine.setColorAt(i / 6.0, rainbow[i]);
+    for (int i = 0; i < 7; ++i)
+        shine.setColorAt(i / 6.0, rainbow[i]);
     QPainterPath disc;
     disc.addEllipse(c, r, r);
     disc.addEllipse(c, r * 0.16, r * 0.16); // the hole
@@ -45,16 +46,18 @@ QPixmap splashPicture(const QSize& size) {
     p.drawPath(disc);
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(255, 255, 255, 90), 1));
-    for (qreal k : {0.30, 0.34, 0.95}) p.drawEllipse(c, r * k, r * k);
+    for (qreal k : {0.30, 0.34, 0.95})
+        p.drawEllipse(c, r * k, r * k);
 
     // a thin line under the title area
     p.setPen(QPen(QColor(120, 170, 255, 160), 2));
-    p.drawLine(QPointF(size.width() * 0.47, size.height() * 0.52), QPointF(size.width() * 0.95, size.height() * 0.52));
+    p.drawLine(QPointF(size.width() * 0.46, size.height() * 0.52),
+               QPointF(size.width() * 0.955, size.height() * 0.52));
     return pm;
 }
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h, int pointSize,
-                  bool bold, const QColor& colour) {
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, int w, int h,
+                  int pointSize, bool bold, const QColor& colour) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     l->setGeometry(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
@@ -82,11 +85,12 @@ frmSplash::frmSplash(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
     imgLogo->setPixmap(splashPicture(size));
 
     const QColor white(240, 244, 255);
-    lblCompany = makeLabel(this, "lblCompany", QStringLiteral("Zorv"), 3000, 400, 3450, 450, 14, false, white);
-    lblProductName =
-        makeLabel(this, "lblProductName", QStringLiteral("DVD Merva-lóna"), 3000, 1100, 3450, 800, 22, true, white);
-    lblVersion = makeLabel(this, "lblVersion", QString(), 3000, 2250, 3450, 400, 11, false, white);
-    lblWeb = makeLabel(this, "lblWeb", kMakerWeb, 3000, 3350, 3450, 350, 9, false, QColor(150, 190, 255));
+    lblCompany =
+        makeLabel(this, "lblCompany", QStringLiteral("Zorv"), 3150, 400, 3750, 450, 14, false, white);
+    lblProductName = makeLabel(this, "lblProductName", QStringLiteral("DVD Merva-lóna"), 3150, 1100, 3750,
+                               800, 20, true, white);
+    lblVersion = makeLabel(this, "lblVersion", QString(), 3150, 2250, 3750, 400, 11, false, white);
+    lblWeb = makeLabel(this, "lblWeb", kMakerWeb, 3150, 3350, 3750, 350, 9, false, QColor(150, 190, 255));
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -102,7 +106,9 @@ void frmSplash::Form_Load() {
     Timer1->start();
 }
 
-void frmSplash::Timer1_Timer() { close(); }
+void frmSplash::Timer1_Timer() {
+    close();
+}
 
 void frmSplash::keyPressEvent(QKeyEvent* event) {
     // Any key that types a character (Enter and Esc included); Shift alone does not.

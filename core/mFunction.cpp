@@ -5,7 +5,8 @@
 void SetItemColor(ListView* lvw, const QString& key, qint32 color) {
     ListItem* item = lvw->Item(key);
     item->setForeColor(color);
-    for (int i = 1; i <= item->SubItemCount(); ++i) item->setSubItemForeColor(i, color);
+    for (int i = 1; i <= item->SubItemCount(); ++i)
+        item->setSubItemForeColor(i, color);
 }
 
 QString GetJazykText(qint32 jazyk) {

@@ -27,10 +27,16 @@ KeyLockState indicator(const char* name) {
     return on ? KeyLockState::On : KeyLockState::Off;
 }
 #else
-KeyLockState indicator(const char*) { return KeyLockState::Unknown; }
+KeyLockState indicator(const char*) {
+    return KeyLockState::Unknown;
+}
 #endif
 
 } // namespace
 
-KeyLockState CapsLockState() { return indicator("Caps Lock"); }
-KeyLockState NumLockState() { return indicator("Num Lock"); }
+KeyLockState CapsLockState() {
+    return indicator("Caps Lock");
+}
+KeyLockState NumLockState() {
+    return indicator("Num Lock");
+}

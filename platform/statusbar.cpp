@@ -28,7 +28,8 @@ void StatusPanel::Update() {
     }
     case sbrCaps:
     case sbrNum: {
-        if (text().isEmpty()) QLabel::setText(style_ == sbrCaps ? QStringLiteral("CAPS") : QStringLiteral("NUM"));
+        if (text().isEmpty())
+            QLabel::setText(style_ == sbrCaps ? QStringLiteral("CAPS") : QStringLiteral("NUM"));
         lock_ = style_ == sbrCaps ? CapsLockState() : NumLockState();
         // Off and unknown both look dimmed, as the Windows panel showed a key that is off.
         setEnabled(lock_ == KeyLockState::On);
@@ -58,5 +59,6 @@ StatusPanel* StatusBar::Panel(int index) const {
 }
 
 void StatusBar::UpdatePanels() {
-    for (StatusPanel* panel : panels_) panel->Update();
+    for (StatusPanel* panel : panels_)
+        panel->Update();
 }

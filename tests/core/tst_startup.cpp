@@ -56,7 +56,9 @@ bool countingCheck() {
     ++versionChecks;
     return newerVersion;
 }
-void countingDialog() { ++versionDialogs; }
+void countingDialog() {
+    ++versionDialogs;
+}
 
 } // namespace
 
@@ -92,11 +94,13 @@ private slots:
         QVERIFY(dir.isValid());
         const long alice = dir.insertClient("Alena Nováková");
         const long bob = dir.insertClient("Bohumil Černý");
-        const long a = dir.insertFilm("Amélie z Montmartru", {{"PuvJm", "Le Fabuleux destin d'Amélie Poulain"}, {"Jazyk", 1}});
+        const long a = dir.insertFilm("Amélie z Montmartru",
+                                      {{"PuvJm", "Le Fabuleux destin d'Amélie Poulain"}, {"Jazyk", 1}});
         const long b = dir.insertFilm("Básník", {{"Jazyk", 0}});
         const long c = dir.insertFilm("Čelisti", {{"PuvJm", "Jaws"}, {"Jazyk", 0}});
         dir.insertLoan(alice, a, QDateTime(QDate(2026, 12, 8), QTime(19, 3, 23)));
-        dir.insertLoan(bob, b, QDateTime(QDate(2026, 1, 2), QTime(8, 0, 0)), QDateTime(QDate(2026, 1, 9), QTime(8, 0, 0)));
+        dir.insertLoan(bob, b, QDateTime(QDate(2026, 1, 2), QTime(8, 0, 0)),
+                       QDateTime(QDate(2026, 1, 9), QTime(8, 0, 0)));
         dir.insertLoan(bob, c, QDateTime(QDate(2025, 11, 30), QTime(7, 5, 9)));
         DBPath.clear(); // Main fixes it
 
@@ -117,7 +121,8 @@ private slots:
         for (long lent : {a, c}) {
             ListItem* it = lv->Item(QString("K%1").arg(lent));
             QCOMPARE(it->ForeColor(), PujcenoColor);
-            for (int s = 1; s <= 6; ++s) QCOMPARE(it->SubItemForeColor(s), PujcenoColor);
+            for (int s = 1; s <= 6; ++s)
+                QCOMPARE(it->SubItemForeColor(s), PujcenoColor);
         }
         QVERIFY(lv->Item(2)->ForeColor() != PujcenoColor); // returned
         QCOMPARE(lv->Item(1)->SubItem(3), QString("Alena Nováková"));
@@ -177,7 +182,8 @@ private slots:
             QCOMPARE(rec->last().icon(), int(vb::vbCritical));
             QCOMPARE(rec->last().buttons(), int(vb::vbOKOnly));
             QCOMPARE(versionChecks, 0);
-            for (QWidget* top : QApplication::topLevelWidgets()) QVERIFY(!top->isVisible());
+            for (QWidget* top : QApplication::topLevelWidgets())
+                QVERIFY(!top->isVisible());
         }
     }
 
