@@ -1,9 +1,14 @@
+#include "core/Main.h"
+
 #include <QApplication>
-#include <QMainWindow>
+#include <QWidget>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.show();
-    return app.exec();
+    Main();
+    // Without a catalogue start-up opened no window: nothing to wait for.
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget* w : windows)
+        if (w->isVisible()) return app.exec();
+    return 0;
 }

@@ -1,7 +1,16 @@
 #include "core/Main.h"
 
+#include "core/frmMaster.h"
+#include "core/frmSplash.h"
+#include "core/mDatabase.h"
+
+#include "apppath.h"
+#include "doevents.h"
 #include "msgbox.h"
 #include "settings.h"
+#include "vb.h"
+
+#include <QFileInfo>
 
 const QString kSettingsApp = QStringLiteral("ZorvDVDMerva-lona");
 const QString kSettingsSection = QStringLiteral("Settings");
@@ -21,4 +30,48 @@ void SaveSett(const QString& key, const QString& value) {
 void ShowError(const QString& message, const QString& place) {
     MsgBox(message + QStringLiteral("\n\n") + place, vb::vbCritical | vb::vbOKOnly,
            QStringLiteral("Chyba aplikace:"));
+}
+
+namespace {
+
+// Placeholder until the version check is connected: no newer version.
+bool NoNewVersionCheck() {
+    return false;
+}
+void NoNewVersionDialog() {}
+
+// The bare name of an existing file, "" when there is none (as the file look-up gives it).
+QString FileLookup(const QString& path) {
+    const QFileInfo info(path);
+    return !path.isEmpty() && info.isFile() ? info.fileName() : QString();
+}
+
+} // namespace
+
+namespace startup {
+bool (*CheckNewVersion)() = NoNewVersionCheck;
+void (*ShowNewVersion)() = NoNewVersionDialog;
+} // namespace startup
+
+void Main() {
+    DBPath = GetSett(QStringLiteral("ActDB"), DataPath() + QStringLiteral("data.ddb"));
+
+    {
+        frmSplash splash;
+        splash.exec();
+    }
+
+    if (!vb::LCase(vb::Trim(FileLookup(DBPath))).contains(QLatin1String("ddb"))) {
+        MsgBox(QStringLiteral("Nenalezen soubor databáze!"), vb::vbCritical | vb::vbOKOnly,
+               QStringLiteral("Chyba:"));
+        return;
+    }
+
+    auto* master = new frmMaster;
+    master->show();
+    DoEvents();
+
+    if (GetSett(QStringLiteral("ShowNewVer"), QStringLiteral("A")) == QLatin1String("A")) {
+        if (startup::CheckNewVersion()) startup::ShowNewVersion();
+    }
 }

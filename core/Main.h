@@ -19,3 +19,16 @@ void SaveSett(const QString& key, const QString& value);
 
 // Error box: the message, an empty line and the place ("frmMaster/Sub:SetColSizeStr").
 void ShowError(const QString& message, const QString& place);
+
+// Start-up: fixes the catalogue path, shows the splash, checks that the
+// catalogue file is there, opens the main window and, when the setting
+// "ShowNewVer" is "A", checks for a newer version. Returns with the main
+// window open, or with no window when the catalogue is missing.
+void Main();
+
+// The start-up version check (true: a newer version is out) and the dialog
+// shown then. Tests replace them to see whether start-up asks.
+namespace startup {
+extern bool (*CheckNewVersion)();
+extern void (*ShowNewVersion)();
+} // namespace startup

@@ -1,0 +1,17 @@
+#pragma once
+// Small functions shared by the windows' lists.
+#include <QString>
+#include <QtGlobal>
+
+class ListView;
+
+// Text colour of the rows of lent films: RGB(1, 100, 1).
+inline constexpr qint32 PujcenoColor = 1 + 256 * 100 + 65536 * 1;
+
+// Colours the row with the given key and each of its sub-items. A key that no
+// row has raises the list's "Element not found"; the caller decides.
+void SetItemColor(ListView* lvw, const QString& key, qint32 color);
+
+// The film list's text for a language code: 0 "Česky", 1 "CZ Titulky",
+// anything else "Neuvedeno".
+QString GetJazykText(qint32 jazyk);
