@@ -11,7 +11,7 @@
 #include <QRadialGradient>
 #include <QTimer>
 
-const QString kMakerWeb = QStringLiteral("www.zorv.example");
+const QString kMakerWeb = QStringLiteral("www.zorv-software.example");
 
 namespace {
 
