@@ -37,7 +37,7 @@ QString fieldText(const char* name) {
 // The selected department's value; an error when no entry is chosen, so the field keeps its value.
 qint64 selectedDepartment(QComboBox* combo) {
     int index = combo->currentIndex();
-    if (index >= 0 && combo->itemText(index) != combo->currentText())
+    if (index < 0 || combo->itemText(index) != combo->currentText())
         index = combo->findText(combo->currentText(), Qt::MatchExactly);
     if (index < 0) throw vb::RuntimeError(381, QStringLiteral("Invalid property array index"));
     return combo->itemData(index).toLongLong();
