@@ -3,7 +3,7 @@
 
 #include "core/Main.h"
 #include "core/mDatabase.h"
-#include "records/pending_i5.h"
+#include "core/mDialog.h"
 
 #include "err.h"
 #include "msgbox.h"

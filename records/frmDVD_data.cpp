@@ -2,7 +2,7 @@
 #include "records/frmDVD.h"
 
 #include "core/mDatabase.h"
-#include "records/pending_i5.h"
+#include "core/mFunction.h"
 
 #include "err.h"
 #include "msgbox.h"
