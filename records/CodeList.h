@@ -12,20 +12,20 @@ class QLineEdit;
 class QPushButton;
 
 struct CodeListKind {
-    QString listName;    // objectName of the list window
+    QString listName; // objectName of the list window
     QString listCaption;
-    QString editorName;  // objectName of the editor
+    QString editorName; // objectName of the editor
     QString editorCaption;
-    QString nameHeader;  // second column of the list
-    QString addTip;      // button tooltips; empty: none
+    QString nameHeader; // second column of the list
+    QString addTip;     // button tooltips; empty: none
     QString editTip;
     QString listSql;
-    QString readSql;     // followed by the id
-    QString saveSql;     // followed by the id
+    QString readSql; // followed by the id
+    QString saveSql; // followed by the id
     QString nameField;
     QString idField;
-    QString colorField;  // empty: rows keep the list's default colour
-    bool editNeedsRows;  // the edit button follows whether the list holds a row
+    QString colorField; // empty: rows keep the list's default colour
+    bool editNeedsRows; // the edit button follows whether the list holds a row
 };
 
 // The editor: ID 0 adds a new entry, any other renames entry ID.
