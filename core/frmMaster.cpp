@@ -6,6 +6,8 @@
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "records/frmOddeleniList.h"
+#include "records/frmZanry.h"
 
 #include "err.h"
 #include "listview.h"
@@ -537,8 +539,12 @@ void frmMaster::mnuOProgramu_Click() {
 }
 
 // Windows of the other subsystems.
-void frmMaster::mnuZanry_Click() {}            // the genre list
-void frmMaster::mnuOddeleni_Click() {}         // the department list
+void frmMaster::mnuZanry_Click() {
+    frmZanry::Open(this);
+}
+void frmMaster::mnuOddeleni_Click() {
+    frmOddeleniList::Open(this);
+}
 void frmMaster::mnuVypujcky_Click() {}         // the lending window
 void frmMaster::mnuPridatUzivatele_Click() {}  // the client editor
 void frmMaster::mnuNajitObal_Click() {}        // the cover search

@@ -4,6 +4,8 @@
 #include "core/frmMaster.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "records/frmOddeleniList.h"
+#include "records/frmZanry.h"
 
 #include "apppath.h"
 #include "htmlhelp.h"
@@ -274,6 +276,21 @@ private slots:
         });
         action("mnuOProgramu")->trigger();
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    void codeListsOpenOwnedAndOnce() {
+        dir->insertGenre("Drama");
+        frmMaster* w = open();
+        action("mnuZanry")->trigger();
+        auto* genres = w->findChild<frmZanry*>();
+        QVERIFY(genres && genres->isVisible());
+        QCOMPARE(genres->lvwZanr->Count(), 1);
+        action("mnuZanry")->trigger();
+        QCOMPARE(w->findChildren<frmZanry*>().size(), 1);
+        action("mnuOddeleni")->trigger();
+        auto* departments = w->findChild<frmOddeleniList*>();
+        QVERIFY(departments && departments->isVisible());
+        QCOMPARE(departments->parentWidget(), w);
     }
 
     void konecClosesTheWindow() {
