@@ -6,6 +6,7 @@
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "lookup/mNewVersion.h"
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
@@ -549,7 +550,9 @@ void frmMaster::mnuVypujcky_Click() {}         // the lending window
 void frmMaster::mnuPridatUzivatele_Click() {}  // the client editor
 void frmMaster::mnuNajitObal_Click() {}        // the cover search
 void frmMaster::mnuPopHledatObal_Click() {}    // the cover search with the selected title
-void frmMaster::mnuNovaVerze_Click() {}        // the new-version check
+void frmMaster::mnuNovaVerze_Click() {
+    ZjistitNovouVerzi(this);
+}
 void frmMaster::mnuTisknout_Click() {}         // the print dialog
 
 // --- film commands -----------------------------------------------------------
