@@ -1,5 +1,9 @@
 #include "core/mFunction.h"
 
+#include "core/modSortLvw.h"
+
+#include "apppath.h"
+#include "htmlhelp.h"
 #include "listview.h"
 #include "vb.h"
 
@@ -31,4 +35,24 @@ int FindItemData(QComboBox* combo, const ado::Variant& value, int defaultIndex) 
         if ((data.isValid() ? data.toLongLong() : 0) == wanted) return i;
     }
     return defaultIndex;
+}
+
+void SortColumn(ListView* lvw, ColumnHeader* column, short sortType) {
+    lvw->setSortOrder(lvw->SortOrder() == lvwAscending ? lvwDescending : lvwAscending);
+    lvw->setSortKey(column->Index() - 1);
+    if (sortType != SortText) {
+        if (lvw->Sorted()) lvw->setSorted(false);
+        SortListView(lvw, sortType);
+    } else if (!lvw->Sorted()) {
+        lvw->setSorted(true);
+    }
+}
+
+QString GetHelpFile(int id) {
+    if (id != 1) return QString();
+    return AppPath() + QStringLiteral("/data/napoveda.chm");
+}
+
+void ShowHelp(int id, const QString& window) {
+    HtmlHelpShow(GetHelpFile(id) + QLatin1Char('>') + window);
 }
