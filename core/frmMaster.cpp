@@ -7,6 +7,7 @@
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
 #include "lookup/mNewVersion.h"
+#include "records/frmDVD.h"
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
@@ -573,7 +574,11 @@ QString frmMaster::SelectedTitle() const {
 }
 
 void frmMaster::OtevritPridatZaznam(long DVDID) {
-    Q_UNUSED(DVDID) // the film editor
+    auto* editor = new frmDVD(this);
+    editor->Inicializuj(DVDID);
+    editor->exec();
+    if (editor->Vysledek == 1) ObnovitZaznam(editor->ID);
+    delete editor;
 }
 
 void frmMaster::PujcitVratit() {

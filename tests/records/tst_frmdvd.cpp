@@ -1,15 +1,18 @@
 #include "records/frmDVD.h"
 
 #include "core/Main.h"
+#include "core/frmMaster.h"
 #include "core/mDatabase.h"
 #include "core/schema.h"
 
 #include "ado.h"
 #include "filedialogs.h"
+#include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
 #include "testmain.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -22,7 +25,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
+#include <QPointer>
 #include <QTabBar>
+#include <QTimer>
+#include <QToolBar>
 
 namespace {
 
@@ -66,6 +72,11 @@ QString writePicture(const QString& path, const QColor& colour) {
     img.fill(colour);
     img.save(path, "JPG");
     return path;
+}
+
+QByteArray bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QStringList selectedGenres(QListWidget* list) {
@@ -568,6 +579,175 @@ private slots:
         QCOMPARE(rec->count(), 1);
         rec->clear();
         QCOMPARE(rec->count(), 0);
+    }
+
+    void picturesGoToTheStore() {
+        const QString cover = writePicture(dir->path() + "/obal1.jpg", Qt::red);
+        const QString preview = writePicture(dir->path() + "/nahled1.jpg", Qt::blue);
+        filedialogs::Script dialogs;
+        dialogs.answer(cover);
+        dialogs.answer(preview);
+        frmDVD* w = open(0);
+        click(w, "cmdOpenObalPic");
+        click(w, "cmdOpenNahledPic");
+        click(w, "cmdSave");
+        const long id = w->ID;
+        const auto pics = dir->rows("SELECT * FROM tPicture ORDER BY PicID", dir->picturesPath());
+        QCOMPARE(pics.size(), 2);
+        QCOMPARE(pics[0]["PicSkup"], Variant("O"));
+        QCOMPARE(pics[0]["PicDVDID"], Variant(id));
+        QCOMPARE(pics[0]["PicSize"], Variant(qint64(bytes(cover).size())));
+        QCOMPARE(pics[1]["PicSkup"], Variant("N"));
+        auto r = film(id);
+        QCOMPARE(r["Obal_ID"], pics[0]["PicID"]);
+        QCOMPARE(r["Nahled_ID"], pics[1]["PicID"]);
+
+        // shown again from the store, saved again into the same rows
+        w = open(id);
+        QCOMPARE(w->lblObal->text(), dir->dataPath() + "obal.jpg");
+        QCOMPARE(bytes(w->lblObal->text()), bytes(cover));
+        QVERIFY(!w->imgObalDesk[0]->pixmap().isNull() && !w->imgObalDesk[1]->pixmap().isNull());
+        click(w, "cmdSave");
+        QCOMPARE(film(id), r);
+        QCOMPARE(dir->scalar("SELECT count(*) FROM tPicture", dir->picturesPath()), Variant(2));
+
+        // the cover removed: its link goes, the preview stays
+        w = open(id);
+        dialogs.cancel();
+        click(w, "cmdOpenObalPic");
+        click(w, "cmdSave");
+        r = film(id);
+        QCOMPARE(r["Obal_ID"], Variant(0));
+        QCOMPARE(r["Nahled_ID"], pics[1]["PicID"]);
+    }
+
+    void pictureNotLoadedKeepsItsLink() {
+        const long id = dir->insertFilm("Bez obrázku", {{"Obal_ID", 999}});
+        frmDVD* w = open(id);
+        QCOMPARE(rec->count(), 1); // the store says the picture is not there
+        rec->clear();
+        QVERIFY(w->lblObal->text().isEmpty());
+        click(w, "cmdSaveObal"); // nothing to copy
+        QCOMPARE(rec->count(), 1);
+        rec->clear();
+        click(w, "cmdSave");
+        QCOMPARE(w->Vysledek, 1);
+        QCOMPARE(film(id)["Obal_ID"], Variant(999));
+    }
+
+    void pictureNotStoredKeepsTheEarlierId() {
+        const QString first = writePicture(dir->path() + "/prvni.jpg", Qt::red);
+        const QString second = writePicture(dir->path() + "/druhy.jpg", Qt::green);
+        const long id = dir->insertFilm("Obal");
+        const long picId = SaveObalPic(id, first);
+        QVERIFY(picId > 0);
+        dir->execute(QString("UPDATE tDVD SET Obal_ID=%1 WHERE DVDID=%2").arg(picId).arg(id));
+
+        filedialogs::Script dialogs;
+        dialogs.answer(second);
+        frmDVD* w = open(id);
+        click(w, "cmdOpenObalPic");
+        WriteProtectedFile wp(dir->picturesPath());
+        if (!wp.isProtected()) QSKIP(qPrintable(wp.why()));
+        click(w, "cmdSave");
+        QVERIFY(rec->count() >= 1); // the store's own message
+        rec->clear();
+        QCOMPARE(w->Vysledek, 1);
+        QCOMPARE(film(id)["Obal_ID"], Variant(picId));
+        // a new film whose cover cannot be stored has none
+        dialogs.answer(second);
+        w = open(0);
+        click(w, "cmdOpenObalPic");
+        click(w, "cmdSave");
+        rec->clear();
+        QCOMPARE(film(w->ID)["Obal_ID"], Variant(0));
+    }
+
+    void editingFromTheMainWindow() {
+        const long jaws = dir->insertFilm("Čelisti", {{"Zanr", "Horor"}, {"PuvJm", "Jaws"}, {"Jazyk", 0}});
+        dir->insertFilm("Cesta");
+        const QString cover = writePicture(dir->path() + "/Obrazy/celisti.jpg", Qt::darkBlue);
+        filedialogs::Script dialogs;
+        dialogs.answer(cover);
+        QPointer<frmMaster> m = new frmMaster;
+        m->show();
+        ListView* lv = m->lvwList;
+        lv->setSelectedItem(lv->Item(QString("K%1").arg(jaws)));
+
+        bool edited = false;
+        QTimer::singleShot(0, [&] {
+            auto* ed = qobject_cast<frmDVD*>(QApplication::activeModalWidget());
+            if (!ed || ed->ID != jaws || ed->txtCZName->text() != "Čelisti") return;
+            QCOMPARE(ed->parentWidget(), m.data());
+            ed->txtCZName->setText("Čelisti 2");
+            ed->txtKatalog->setText("C-2");
+            click(ed, "Command1");
+            selectGenres(ed->lstZanr, {"Thriller", "Horor"});
+            click(ed, "Command2");
+            tick(ed->optJazyk[1]);
+            clickTab(ed, 2);
+            ed->txtRezie->setText("Steven Spielberg");
+            ed->txtDelka->setText("124 min");
+            ed->cboOddel->setCurrentIndex(2);
+            clickTab(ed, 3);
+            tick(ed->chkTitle[2]);
+            clickTab(ed, 4);
+            click(ed, "cmdOpenObalPic");
+            click(ed, "cmdSave");
+            edited = true;
+        });
+        QTest::mouseClick(m->Toolbar2->widgetForAction(m->findChild<QAction*>("KeyEdit")), Qt::LeftButton);
+        QVERIFY(edited);
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!m->findChild<frmDVD*>()); // the editor is gone
+
+        const auto r = film(jaws);
+        QCOMPARE(r["CZJm"], Variant("Čelisti 2"));
+        QCOMPARE(r["KatCisl"], Variant("C-2"));
+        QCOMPARE(r["Zanr"], Variant("Horor, Thriller"));
+        QCOMPARE(r["Jazyk"], Variant(1));
+        QCOMPARE(r["Rezie"], Variant("Steven Spielberg"));
+        QCOMPARE(r["Delka"], Variant("124"));
+        QCOMPARE(r["Oddel_ID"], dir->scalar("SELECT ODID FROM tOddeleni WHERE OdJm='Dokumenty'"));
+        QCOMPARE(r["Titulky"], Variant("N|N|A|N|N|N|N"));
+        const auto pics = dir->rows("SELECT * FROM tPicture", dir->picturesPath());
+        QCOMPARE(pics.size(), 1);
+        QCOMPARE(pics[0]["PicDVDID"], Variant(jaws));
+        QCOMPARE(pics[0]["PicSkup"], Variant("O"));
+        QCOMPARE(r["Obal_ID"], pics[0]["PicID"]);
+        QCOMPARE(GetSett("Covers"), dir->path() + "/Obrazy/");
+
+        ListItem* row = lv->Item(QString("K%1").arg(jaws));
+        QCOMPARE(row->Text(), QString("C-2"));
+        QCOMPARE(row->SubItem(1), QString("Čelisti 2"));
+        QCOMPARE(row->SubItem(2), QString("Horor, Thriller"));
+        QCOMPARE(row->SubItem(6), QString("CZ Titulky"));
+
+        // "Nový": a new row in the list under the film's own number
+        QTimer::singleShot(0, [&] {
+            auto* ed = qobject_cast<frmDVD*>(QApplication::activeModalWidget());
+            if (!ed || ed->ID != 0) return;
+            ed->txtCZName->setText("Vetřelec");
+            click(ed, "cmdSave");
+        });
+        QTest::mouseClick(m->Toolbar2->widgetForAction(m->findChild<QAction*>("KeyAddNew")), Qt::LeftButton);
+        QCOMPARE(lv->Count(), 3);
+        const long alien = dir->scalar("SELECT DVDID FROM tDVD WHERE CZJm='Vetřelec'").toLong();
+        QCOMPARE(lv->Item(QString("K%1").arg(alien))->Text(), QString::number(alien));
+
+        // "Storno" from the pop-up's "Upravit": nothing changes
+        lv->setSelectedItem(lv->Item(QString("K%1").arg(jaws)));
+        QTimer::singleShot(0, [&] {
+            auto* ed = qobject_cast<frmDVD*>(QApplication::activeModalWidget());
+            if (!ed) return;
+            ed->txtCZName->setText("Zahozeno");
+            click(ed, "cmdStorno");
+        });
+        m->findChild<QAction*>("mnuPopUpravit")->trigger();
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(film(jaws)["CZJm"], Variant("Čelisti 2"));
+        QCOMPARE(row->SubItem(1), QString("Čelisti 2"));
+        delete m.data();
     }
 
     void lockedCatalogueKeepsTheEditorOpen() {
