@@ -799,6 +799,34 @@ private slots:
         QCOMPARE(rec->count(), 0);
     }
 
+    void failedFieldWriteDropsTheNewRow() {
+        // the new row goes in, writing its fields fails
+        const long kept = dir->insertFilm("Starý");
+        dir->execute("CREATE TRIGGER tNoUpdate BEFORE UPDATE ON tDVD BEGIN SELECT RAISE(ABORT, 'no update'); END");
+        frmDVD* w = open(0);
+        w->txtCZName->setText("Nový");
+        click(w, "cmdSave");
+        QCOMPARE(rec->count(), 1);
+        QVERIFY(rec->last().text.contains("no update"));
+        rec->clear();
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->Vysledek, 0);
+        QCOMPARE(w->ID, 0L);
+        QCOMPARE(dir->scalar("SELECT count(*) FROM tDVD"), Variant(1)); // no empty row left
+        // an existing film whose update fails likewise stays open and unchanged
+        frmDVD* e = open(kept);
+        e->txtCZName->setText("Jiný");
+        click(e, "cmdSave");
+        QCOMPARE(rec->count(), 1);
+        rec->clear();
+        QCOMPARE(e->Vysledek, 0);
+        QCOMPARE(film(kept)["CZJm"], Variant("Starý"));
+        dir->execute("DROP TRIGGER tNoUpdate");
+        click(e, "cmdSave");
+        QCOMPARE(e->Vysledek, 1);
+        QCOMPARE(film(kept)["CZJm"], Variant("Jiný"));
+    }
+
     void writeProtectedCatalogueKeepsTheEditorOpen() {
         const long id = dir->insertFilm("Chráněný");
         frmDVD* w = open(id);
