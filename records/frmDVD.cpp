@@ -187,7 +187,7 @@ void frmDVD::buildPage0(QWidget* page) {
 
     // The picker lies over the page under the genre box until it is called.
     picZanr = make(new QFrame, "picZanr", page, 110, 64, 280, 226);
-    static_cast<QFrame*>(picZanr)->setFrameStyle(QFrame::Box | QFrame::Plain);
+    picZanr->setFrameStyle(QFrame::Box | QFrame::Plain);
     picZanr->setAutoFillBackground(true);
     lstZanr = make(new QListWidget, "lstZanr", picZanr, 1, 1, 278, 192);
     lstZanr->setSelectionMode(QAbstractItemView::MultiSelection);
