@@ -1,9 +1,13 @@
 #include "core/frmMaster.h"
 
 #include "core/Main.h"
+#include "core/frmAbout.h"
 #include "core/frmFindStr.h"
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
+#include "core/modSortLvw.h"
+#include "records/frmOddeleniList.h"
+#include "records/frmZanry.h"
 
 #include "err.h"
 #include "listview.h"
@@ -12,8 +16,14 @@
 #include "twips.h"
 #include "vb.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
 
 namespace {
 
@@ -75,6 +85,12 @@ frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
     sbMain->AddPanel(sbrText, 2400);
     sbMain->AddPanel(sbrText, 2800);
     setStatusBar(sbMain);
+
+    CreateMenus();
+    CreateToolbars();
+    connect(lvwList, &ListView::ColumnClick, this, &frmMaster::lvwList_ColumnClick);
+    connect(lvwList, &ListView::MouseUp, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) { lvwList_MouseUp(button, pos); });
 
     Form_Load();
 }
@@ -327,4 +343,277 @@ void frmMaster::SetColSizeStr() {
             return;
         }
     }
+}
+
+// --- menus and toolbars -------------------------------------------------------
+
+namespace {
+
+QAction* addEntry(QMenu* menu, const QString& caption, const char* name) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+void frmMaster::CreateMenus() {
+    QMenu* mnuDatabaze = menuBar()->addMenu(QStringLiteral("Databáze"));
+    mnuDatabaze->setObjectName(QStringLiteral("mnuDatabaze"));
+    connect(addEntry(mnuDatabaze, QStringLiteral("Obnovit"), "mnuObnovit"), &QAction::triggered, this,
+            [this] { NactiSeznamDVD(QStringLiteral("CZJM")); });
+    mnuDatabaze->addSeparator();
+    QMenu* mnuCiselniky = mnuDatabaze->addMenu(QStringLiteral("Číselníky"));
+    mnuCiselniky->setObjectName(QStringLiteral("mnuCiselniky"));
+    connect(addEntry(mnuCiselniky, QStringLiteral("Číselník žánrů"), "mnuZanry"), &QAction::triggered, this,
+            &frmMaster::mnuZanry_Click);
+    connect(addEntry(mnuCiselniky, QStringLiteral("Číselník oddělení"), "mnuOddeleni"), &QAction::triggered,
+            this, &frmMaster::mnuOddeleni_Click);
+    mnuDatabaze->addSeparator();
+    connect(addEntry(mnuDatabaze, QStringLiteral("Konec"), "mnuKonec"), &QAction::triggered, this,
+            &QWidget::close);
+
+    QMenu* mnuPujcovna = menuBar()->addMenu(QStringLiteral("Půjčovna"));
+    mnuPujcovna->setObjectName(QStringLiteral("mnuPujcovna"));
+    connect(addEntry(mnuPujcovna, QStringLiteral("Modul výpůjček"), "mnuVypujcky"), &QAction::triggered, this,
+            &frmMaster::mnuVypujcky_Click);
+    mnuPujcovna->addSeparator();
+    connect(addEntry(mnuPujcovna, QStringLiteral("Přidat uživatele"), "mnuPridatUzivatele"), &QAction::triggered,
+            this, &frmMaster::mnuPridatUzivatele_Click);
+
+    QMenu* mnuObaly = menuBar()->addMenu(QStringLiteral("Obaly"));
+    mnuObaly->setObjectName(QStringLiteral("mnuObaly"));
+    connect(addEntry(mnuObaly, QStringLiteral("Najít obal na internetu"), "mnuNajitObal"), &QAction::triggered,
+            this, &frmMaster::mnuNajitObal_Click);
+
+    QMenu* mnuNapoveda = menuBar()->addMenu(QStringLiteral("Nápověda"));
+    mnuNapoveda->setObjectName(QStringLiteral("mnuNapoveda"));
+    connect(addEntry(mnuNapoveda, QStringLiteral("Obsah"), "mnuObsah"), &QAction::triggered, this,
+            [] { ShowHelp(1, QStringLiteral("Main")); });
+    mnuNapoveda->addSeparator();
+    connect(addEntry(mnuNapoveda, QStringLiteral("Zjistit novou verzi"), "mnuNovaVerze"), &QAction::triggered,
+            this, &frmMaster::mnuNovaVerze_Click);
+    mnuNapoveda->addSeparator();
+    connect(addEntry(mnuNapoveda, QStringLiteral("O programu"), "mnuOProgramu"), &QAction::triggered, this,
+            &frmMaster::mnuOProgramu_Click);
+
+    // Never in the menu bar; opened over the list.
+    mnuPopUp = new QMenu(this);
+    mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
+    connect(addEntry(mnuPopUp, QStringLiteral("Upravit"), "mnuPopUpravit"), &QAction::triggered, this, [this] {
+        if (const long id = SelectedDVDID()) OtevritPridatZaznam(id);
+    });
+    connect(addEntry(mnuPopUp, QStringLiteral("Zapůjčit / Vrátit"), "mnuPopPujcit"), &QAction::triggered, this,
+            &frmMaster::PujcitVratit);
+    connect(addEntry(mnuPopUp, QStringLiteral("Smazat"), "mnuPopSmazat"), &QAction::triggered, this, [this] {
+        if (const long id = SelectedDVDID()) SmazatZaznam(id);
+    });
+    mnuPopUp->addSeparator();
+    connect(addEntry(mnuPopUp, QStringLiteral("Hledat obal"), "mnuPopHledatObal"), &QAction::triggered, this,
+            &frmMaster::mnuPopHledatObal_Click);
+}
+
+// A toolbar button: an action named and keyed by the button's key, shown with
+// its caption beside the icon.
+QAction* frmMaster::addButton(QToolBar* bar, const QString& caption, const QString& key,
+                              void (frmMaster::*handler)(const QString&)) {
+    QAction* action = bar->addAction(caption);
+    action->setObjectName(key);
+    action->setData(key);
+    connect(action, &QAction::triggered, this, [this, handler, key] { (this->*handler)(key); });
+    if (QWidget* button = bar->widgetForAction(action)) button->setObjectName(key);
+    return action;
+}
+
+void frmMaster::CreateToolbars() {
+    Toolbar1 = addToolBar(QStringLiteral("Toolbar1"));
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    Toolbar1->setMovable(false);
+
+    QAction* find = addButton(Toolbar1, QStringLiteral("Vyhledat"), QStringLiteral("keyFind"),
+                              &frmMaster::Toolbar1_ButtonClick);
+    find->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    auto* findMenu = new QMenu(Toolbar1);
+    findMenu->setObjectName(QStringLiteral("mnuVyhledat"));
+    for (const auto& [caption, key] : {std::pair{"V českém názvu", "KeyFindCZ"},
+                                       std::pair{"V cizím názvu", "KeyFindPUV"},
+                                       std::pair{"Katalogové číslo", "KeyFindKATNUM"}}) {
+        QAction* entry = addEntry(findMenu, QString::fromUtf8(caption), key);
+        connect(entry, &QAction::triggered, this, [this, k = QString::fromLatin1(key)] { Toolbar1_ButtonClick(k); });
+    }
+    find->setMenu(findMenu);
+
+    QAction* sort = addButton(Toolbar1, QStringLiteral("Seřadit"), QStringLiteral("SortCZName"),
+                              &frmMaster::Toolbar1_ButtonClick);
+    sort->setIcon(style()->standardIcon(QStyle::SP_FileDialogListView));
+    auto* sortMenu = new QMenu(Toolbar1);
+    sortMenu->setObjectName(QStringLiteral("mnuSeradit"));
+    for (const auto& [caption, key] : {std::pair{"Podle CZ názvu (default)", "SortCZName"},
+                                       std::pair{"Podle Katalogového čísla", "SortKatNum"}}) {
+        QAction* entry = addEntry(sortMenu, QString::fromUtf8(caption), key);
+        connect(entry, &QAction::triggered, this, [this, k = QString::fromLatin1(key)] { Toolbar1_ButtonClick(k); });
+    }
+    sort->setMenu(sortMenu);
+
+    QAction* print = addButton(Toolbar1, QStringLiteral("Tisknout"), QStringLiteral("keyPrint"),
+                               &frmMaster::Toolbar1_ButtonClick);
+    print->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    for (QAction* withMenu : {find, sort})
+        if (auto* button = qobject_cast<QToolButton*>(Toolbar1->widgetForAction(withMenu)))
+            button->setPopupMode(QToolButton::MenuButtonPopup);
+
+    Toolbar2 = addToolBar(QStringLiteral("Toolbar2"));
+    Toolbar2->setObjectName(QStringLiteral("Toolbar2"));
+    Toolbar2->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    Toolbar2->setMovable(false);
+    QAction* add = addButton(Toolbar2, QStringLiteral("Nový"), QStringLiteral("KeyAddNew"),
+                             &frmMaster::Toolbar2_ButtonClick);
+    add->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    add->setToolTip(QStringLiteral("Přidat nový disk do seznamu."));
+    QAction* edit = addButton(Toolbar2, QStringLiteral("Uprav"), QStringLiteral("KeyEdit"),
+                              &frmMaster::Toolbar2_ButtonClick);
+    edit->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+
+    // The lend button sits on a picture box of its own in the bar area.
+    QToolBar* holder = addToolBar(QStringLiteral("Picture1"));
+    holder->setMovable(false);
+    Picture1 = new QWidget(holder);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    tbDisk = new QToolBar(Picture1);
+    tbDisk->setObjectName(QStringLiteral("tbDisk"));
+    tbDisk->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QAction* lend = addButton(tbDisk, QStringLiteral("Půjčit / Vrátit"), QStringLiteral("KeyPujcitVratit"),
+                              &frmMaster::tbDisk_ButtonClick);
+    lend->setIcon(style()->standardIcon(QStyle::SP_BrowserReload));
+    lend->setToolTip(QStringLiteral("Půjčí - vrátí disk"));
+    tbDisk->adjustSize();
+    Picture1->setFixedSize(tbDisk->sizeHint());
+    holder->addWidget(Picture1);
+}
+
+void frmMaster::Toolbar1_ButtonClick(const QString& key) {
+    if (key == QLatin1String("keyFind") || key == QLatin1String("KeyFindCZ"))
+        HledatDialog(QStringLiteral("CZ"));
+    else if (key == QLatin1String("KeyFindPUV"))
+        HledatDialog(QStringLiteral("PUV"));
+    else if (key == QLatin1String("KeyFindKATNUM"))
+        HledatDialog(QStringLiteral("KAT"));
+    else if (key == QLatin1String("SortCZName"))
+        NactiSeznamDVD(QStringLiteral("CZJM"));
+    else if (key == QLatin1String("SortKatNum"))
+        NactiSeznamDVD(QStringLiteral("KatCisl"));
+    else if (key == QLatin1String("keyPrint"))
+        mnuTisknout_Click();
+}
+
+void frmMaster::Toolbar2_ButtonClick(const QString& key) {
+    if (key == QLatin1String("KeyAddNew")) {
+        OtevritPridatZaznam(0);
+    } else if (key == QLatin1String("KeyEdit")) {
+        if (const long id = SelectedDVDID()) OtevritPridatZaznam(id);
+    }
+}
+
+void frmMaster::tbDisk_ButtonClick(const QString& key) {
+    if (key == QLatin1String("KeyPujcitVratit")) PujcitVratit();
+}
+
+void frmMaster::lvwList_MouseUp(Qt::MouseButton button, const QPoint& pos) {
+    if (button == Qt::RightButton) mnuPopUp->popup(lvwList->mapToGlobal(pos));
+}
+
+void frmMaster::lvwList_ColumnClick(int column) {
+    short type = SortText;
+    if (column == 1)
+        type = SortNumbers;
+    else if (column == 5)
+        type = SortDates;
+    SortColumn(lvwList, lvwList->Column(column), type);
+    Recolor();
+}
+
+void frmMaster::mnuOProgramu_Click() {
+    frmAbout about(this);
+    about.exec();
+}
+
+// Windows of the other subsystems.
+void frmMaster::mnuZanry_Click() {
+    frmZanry::Open(this);
+}
+void frmMaster::mnuOddeleni_Click() {
+    frmOddeleniList::Open(this);
+}
+void frmMaster::mnuVypujcky_Click() {}         // the lending window
+void frmMaster::mnuPridatUzivatele_Click() {}  // the client editor
+void frmMaster::mnuNajitObal_Click() {}        // the cover search
+void frmMaster::mnuPopHledatObal_Click() {}    // the cover search with the selected title
+void frmMaster::mnuNovaVerze_Click() {}        // the new-version check
+void frmMaster::mnuTisknout_Click() {}         // the print dialog
+
+// --- film commands -----------------------------------------------------------
+
+long frmMaster::SelectedDVDID() const {
+    ListItem* itm = lvwList->SelectedItem();
+    if (!itm) return 0;
+    try {
+        return vb::CLng(vb::Trim(vb::Mid(itm->Key(), 2)));
+    } catch (const vb::RuntimeError&) {
+        return 0;
+    }
+}
+
+QString frmMaster::SelectedTitle() const {
+    ListItem* itm = lvwList->SelectedItem();
+    return itm ? itm->SubItem(1) : QString();
+}
+
+void frmMaster::OtevritPridatZaznam(long DVDID) {
+    Q_UNUSED(DVDID) // the film editor
+}
+
+void frmMaster::PujcitVratit() {
+    ListItem* itm = lvwList->SelectedItem();
+    const long id = SelectedDVDID();
+    if (!itm || id == 0) return;
+    // The borrower cell decides, not the row's colour (a column sort blackens it).
+    if (vb::Trim(itm->SubItem(3)).isEmpty()) {
+        // the lend dialog
+        return;
+    }
+    const int answer = MsgBox(QStringLiteral("Opravdu vrátit film : \" ") + itm->SubItem(1) + QStringLiteral(" ?"),
+                              vb::vbYesNo | vb::vbQuestion, QStringLiteral("Ověření"));
+    if (answer != vb::vbYes) return;
+    vratitFilm(id);
+    ObnovitZaznam(id);
+}
+
+void frmMaster::vratitFilm(long DVDID) {
+    ErrState err;
+    OpenConnection();
+    OpenRecordset(kOpenLoansSql.chopped(1) + QStringLiteral(" and tDVD.DVDID=") + QString::number(DVDID) +
+                  QLatin1Char(';'));
+    if (recordsetHasRow()) {
+        Step(err, [] { DBRecordset.Fields(QStringLiteral("PDATVRACENI")) = ado::Variant(vb::Now()); });
+        Step(err, [] { DBRecordset.Update(); });
+    }
+    Step(err, [] { CloseRecordset(); });
+    CloseConnection();
+}
+
+void frmMaster::SmazatZaznam(long DVDID) {
+    const int answer = MsgBox(QStringLiteral("Opravdu vymazat záznam (") + SelectedTitle() + QStringLiteral(")?"),
+                              vb::vbYesNo | vb::vbInformation, QStringLiteral("Ověření požadavku na smazání."));
+    if (answer != vb::vbYes) return;
+    ErrState err;
+    OpenConnection();
+    OpenRecordset(QStringLiteral("SELECT * FROM tDVD WHERE DVDID=") + QString::number(DVDID) + QLatin1Char(';'));
+    if (recordsetHasRow()) {
+        Step(err, [] { DBRecordset.Delete(); });
+        Step(err, [] { DBRecordset.Update(); });
+    }
+    Step(err, [] { CloseRecordset(); });
+    CloseConnection();
+    NactiSeznamDVD(QStringLiteral("CZJM"));
 }

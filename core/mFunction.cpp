@@ -1,5 +1,9 @@
 #include "core/mFunction.h"
 
+#include "core/modSortLvw.h"
+
+#include "apppath.h"
+#include "htmlhelp.h"
 #include "listview.h"
 
 void SetItemColor(ListView* lvw, const QString& key, qint32 color) {
@@ -18,4 +22,24 @@ QString GetJazykText(qint32 jazyk) {
     default:
         return QStringLiteral("Neuvedeno");
     }
+}
+
+void SortColumn(ListView* lvw, ColumnHeader* column, short sortType) {
+    lvw->setSortOrder(lvw->SortOrder() == lvwAscending ? lvwDescending : lvwAscending);
+    lvw->setSortKey(column->Index() - 1);
+    if (sortType != SortText) {
+        if (lvw->Sorted()) lvw->setSorted(false);
+        SortListView(lvw, sortType);
+    } else if (!lvw->Sorted()) {
+        lvw->setSorted(true);
+    }
+}
+
+QString GetHelpFile(int id) {
+    if (id != 1) return QString();
+    return AppPath() + QStringLiteral("/data/napoveda.chm");
+}
+
+void ShowHelp(int id, const QString& window) {
+    HtmlHelpShow(GetHelpFile(id) + QLatin1Char('>') + window);
 }
