@@ -57,7 +57,6 @@ private slots:
         dir->insertClient("Zelený Petr");
         const long alena = dir->insertClient("Adámková Alena", {{"USREGNUM", "A-1"}});
         const long film = dir->insertFilm("Čelisti", {{"Zanr", "Horor"}});
-        dir->insertFilm("Vetřelec");
         win = new frmMaster;
         win->show();
         const QString key = QString("K%1").arg(film);
@@ -84,22 +83,10 @@ private slots:
         QVERIFY(qAbs(lent.secsTo(vb::Now())) < 60);
         QCOMPARE(dir->scalar("SELECT P_UID FROM tPujcky WHERE PDatVraceni IS NULL").toLong(), alena);
 
-        // "Storno" also ends the wait; nothing is lent and the row stays black
-        const QString other = QString("K%1").arg(film + 1);
-        win->lvwList->Item(other)->setSelected(true);
-        QTimer::singleShot(0, [&] { QTest::mouseClick(win->findChild<frmPujcDVD*>()->Command1, Qt::LeftButton); });
-        action("KeyPujcitVratit")->trigger();
-        QCOMPARE(win->lvwList->Item(other)->SubItem(3), QString());
-        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky").toLong(), 1);
-
-        // the lending window, one at a time
         action("mnuVypujcky")->trigger();
         QPointer<frmKlienti> k = frmKlienti::instance();
         QVERIFY(k && k->isVisible());
         QCOMPARE(k->parentWidget(), win.data());
-        action("mnuVypujcky")->trigger();
-        QCOMPARE(win->findChildren<frmKlienti*>().size(), 1);
-
         k->lvwUsers->Item(QString("U%1").arg(alena))->setSelected(true);
         QTest::mouseClick(k->Toolbar1->widgetForAction(k->ToolbarButton("keyHVratit")), Qt::LeftButton);
         QCOMPARE(k->lstVratit->count(), 1);
