@@ -3,6 +3,7 @@
 #include "core/frmMaster.h"
 #include "core/frmSplash.h"
 #include "core/mDatabase.h"
+#include "lookup/mNewVersion.h"
 
 #include "apppath.h"
 #include "doevents.h"
@@ -34,11 +35,10 @@ void ShowError(const QString& message, const QString& place) {
 
 namespace {
 
-// Placeholder until the version check is connected: no newer version.
-bool NoNewVersionCheck() {
-    return false;
+// At start-up the dialog has no owner window.
+void ShowNewVersionUnowned() {
+    ShowNewVersionDialog(nullptr);
 }
-void NoNewVersionDialog() {}
 
 // The bare name of an existing file, "" when there is none (as the file look-up gives it).
 QString FileLookup(const QString& path) {
@@ -49,8 +49,8 @@ QString FileLookup(const QString& path) {
 } // namespace
 
 namespace startup {
-bool (*CheckNewVersion)() = NoNewVersionCheck;
-void (*ShowNewVersion)() = NoNewVersionDialog;
+bool (*CheckNewVersion)() = ::CheckNewVersion;
+void (*ShowNewVersion)() = ShowNewVersionUnowned;
 } // namespace startup
 
 void Main() {

@@ -9,6 +9,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
+#include "lookup/mNewVersion.h"
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
@@ -557,7 +558,9 @@ void frmMaster::mnuPridatUzivatele_Click() {
 }
 void frmMaster::mnuNajitObal_Click() {}        // the cover search
 void frmMaster::mnuPopHledatObal_Click() {}    // the cover search with the selected title
-void frmMaster::mnuNovaVerze_Click() {}        // the new-version check
+void frmMaster::mnuNovaVerze_Click() {
+    ZjistitNovouVerzi(this);
+}
 void frmMaster::mnuTisknout_Click() {}         // the print dialog
 
 // --- film commands -----------------------------------------------------------

@@ -4,11 +4,13 @@
 #include "core/frmMaster.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "lookup/webroots.h"
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
 #include "apppath.h"
 #include "htmlhelp.h"
+#include "httpserver.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -291,6 +293,20 @@ private slots:
         auto* departments = w->findChild<frmOddeleniList*>();
         QVERIFY(departments && departments->isVisible());
         QCOMPARE(departments->parentWidget(), w);
+    }
+
+    void versionCheckFromTheHelpMenu() {
+        testsupport::HttpServer server; // knows no version file: 404
+        SetWebRootsBase(server.baseUrl());
+        SaveSett("ShowNewVer", "N"); // plays no part here
+        open();
+        action("mnuNovaVerze")->trigger();
+        QCOMPARE(server.requestCount(), 1);
+        QCOMPARE(rec->count(), 1);
+        QCOMPARE(rec->last().text, QString("Máte nejaktuálnější verzi aplikace."));
+        QCOMPARE(rec->last().title, QString("Dotaz na novou verzi"));
+        QCOMPARE(rec->last().icon(), int(vb::vbInformation));
+        rec->clear();
     }
 
     void konecClosesTheWindow() {
