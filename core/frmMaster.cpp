@@ -6,6 +6,9 @@
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "lending/frmKlienti.h"
+#include "lending/frmPujcDVD.h"
+#include "lending/frmUser.h"
 #include "lookup/mNewVersion.h"
 #include "records/frmDVD.h"
 #include "records/frmOddeleniList.h"
@@ -23,6 +26,7 @@
 #include <QEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
@@ -547,8 +551,12 @@ void frmMaster::mnuZanry_Click() {
 void frmMaster::mnuOddeleni_Click() {
     frmOddeleniList::Open(this);
 }
-void frmMaster::mnuVypujcky_Click() {}         // the lending window
-void frmMaster::mnuPridatUzivatele_Click() {}  // the client editor
+void frmMaster::mnuVypujcky_Click() {
+    frmKlienti::Open(this);
+}
+void frmMaster::mnuPridatUzivatele_Click() {
+    frmUser::OpenNew(this);
+}
 void frmMaster::mnuNajitObal_Click() {}        // the cover search
 void frmMaster::mnuPopHledatObal_Click() {}    // the cover search with the selected title
 void frmMaster::mnuNovaVerze_Click() {
@@ -587,7 +595,10 @@ void frmMaster::PujcitVratit() {
     if (!itm || id == 0) return;
     // The borrower cell decides, not the row's colour (a column sort blackens it).
     if (vb::Trim(itm->SubItem(3)).isEmpty()) {
-        // the lend dialog
+        // The row is refreshed once the dialog is finished; the window may be gone by then.
+        const QPointer<frmMaster> self(this);
+        frmPujcDVD::LendAndWait(this, id, itm->SubItem(1));
+        if (self) ObnovitZaznam(id);
         return;
     }
     const int answer = MsgBox(QStringLiteral("Opravdu vrátit film : \" ") + itm->SubItem(1) + QStringLiteral(" ?"),

@@ -1,0 +1,430 @@
+#include "lending/frmKlienti.h"
+
+#include "core/mDatabase.h"
+#include "lending/frmUser.h"
+#include "lending/mPujcky.h"
+
+#include "err.h"
+#include "listview.h"
+#include "msgbox.h"
+#include "twips.h"
+#include "vb.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+QPointer<frmKlienti> s_open;
+
+// The panels lie over the client list here once a toolbar button opened them.
+constexpr int kPanelLeft = 205;
+constexpr int kPanelTop = 205;
+
+const QString kKeyHistory = QStringLiteral("ShowUserHistory");
+const QString kKeyLend = QStringLiteral("keyHpujcka");
+const QString kKeyReturn = QStringLiteral("keyHVratit");
+
+QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(geometry);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QRect& geometry,
+                           const QString& tip) {
+    QPushButton* b = button(parent, name, QString(), geometry);
+    b->setIcon(parent->style()->standardIcon(picture));
+    b->setToolTip(tip);
+    return b;
+}
+
+QFrame* panel(QWidget* parent, const char* name, int widthTwips, int heightTwips) {
+    auto* p = new QFrame(parent);
+    p->setObjectName(QLatin1String(name));
+    p->setFrameShape(QFrame::Box);
+    p->setAutoFillBackground(true);
+    p->setGeometry(twipsRect(-2 * widthTwips, -2 * heightTwips, widthTwips, heightTwips)); // out of sight
+    p->hide();
+    return p;
+}
+
+QLabel* caption(QWidget* parent, const char* name) {
+    auto* l = new QLabel(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(twipsRect(120, 150, 5000, 285));
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+QListWidget* filmList(QWidget* parent, const char* name) {
+    auto* l = new QListWidget(parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(twipsRect(120, 600, 6060, 2760));
+    l->setSelectionMode(QAbstractItemView::MultiSelection);
+    return l;
+}
+
+bool recordsetHasRow() {
+    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
+}
+
+bool moveNext(ErrState& err) {
+    return Step(err, [] { DBRecordset.MoveNext(); });
+}
+
+void closeAll() {
+    ErrState err;
+    Step(err, [] { CloseRecordset(); });
+    CloseConnection();
+}
+
+} // namespace
+
+frmKlienti* frmKlienti::Open(QWidget* owner) {
+    if (!s_open) {
+        s_open = new frmKlienti(owner);
+        s_open->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    s_open->show();
+    s_open->raise();
+    s_open->activateWindow();
+    return s_open;
+}
+
+frmKlienti* frmKlienti::instance() {
+    return s_open;
+}
+
+frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("frmKlienti"));
+    setWindowTitle(QStringLiteral("Půjčovna"));
+
+    Toolbar1 = new QToolBar(this);
+    Toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    Toolbar1->setMovable(false);
+    Toolbar1->setFloatable(false);
+    Toolbar1->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    addToolBar(Qt::TopToolBarArea, Toolbar1);
+    struct ToolbarEntry {
+        QString key;
+        QString text;
+        QStyle::StandardPixmap picture;
+    };
+    // The captions are padded with blanks, which widens the buttons.
+    const ToolbarEntry entries[] = {
+        {kKeyHistory, QStringLiteral("Historie   "), QStyle::SP_FileDialogDetailedView},
+        {kKeyLend, QStringLiteral("Půjčit      "), QStyle::SP_ArrowRight},
+        {kKeyReturn, QStringLiteral("Vrátit      "), QStyle::SP_ArrowLeft},
+    };
+    for (const ToolbarEntry& e : entries) {
+        QAction* a = Toolbar1->addAction(style()->standardIcon(e.picture), e.text);
+        a->setObjectName(e.key);
+        a->setData(e.key);
+        connect(a, &QAction::triggered, this, [this, key = e.key] { Toolbar1_ButtonClick(key); });
+    }
+
+    auto* area = new QWidget(this);
+    area->setObjectName(QStringLiteral("centralArea"));
+    area->setFixedSize(TwipsToPixels(6710), TwipsToPixels(4400));
+    setCentralWidget(area);
+
+    lvwUsers = new ListView(area);
+    lvwUsers->setObjectName(QStringLiteral("lvwUsers"));
+    lvwUsers->setGeometry(twipsRect(120, 120, 6470, 2700));
+    lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1200);
+    lvwUsers->AddColumn(QStringLiteral("Jméno"), 2400);
+    lvwUsers->AddColumn(QStringLiteral("Adresa"), 2700);
+
+    fraFind = new QGroupBox(QStringLiteral("Vyhledat"), area);
+    fraFind->setObjectName(QStringLiteral("fraFind"));
+    fraFind->setGeometry(twipsRect(120, 2940, 3600, 1300));
+    txtFindUser = new QLineEdit(fraFind);
+    txtFindUser->setObjectName(QStringLiteral("txtFindUser"));
+    txtFindUser->setGeometry(twipsRect(150, 500, 2600, 360));
+    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, twipsRect(2900, 440, 520, 480),
+                             QStringLiteral("Vyhledat"));
+    connect(Command4, &QPushButton::clicked, this, &frmKlienti::Command4_Click);
+
+    fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
+    fraEdit->setObjectName(QStringLiteral("fraEdit"));
+    fraEdit->setGeometry(twipsRect(3840, 2940, 2750, 1300));
+    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, twipsRect(300, 440, 900, 600),
+                             QStringLiteral("Nový uživatel"));
+    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, twipsRect(1500, 440, 900, 600),
+                             QStringLiteral("Upravit uživatele"));
+    connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmKlienti::Command3_Click);
+
+    // Created lowest first: free films, history, lent films on top.
+    picVypujcit = panel(area, "picVypujcit", 6300, 4005);
+    lblKZapujceni = caption(picVypujcit, "lblKZapujceni");
+    lstPujcit = filmList(picVypujcit, "lstPujcit");
+    Command8 = button(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"), twipsRect(120, 3460, 2200, 420));
+    Command7 = button(picVypujcit, "Command7", QStringLiteral("Storno"), twipsRect(2440, 3460, 1300, 420));
+    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, twipsRect(5220, 90, 420, 420),
+                              QStringLiteral("Obnovit"));
+    Command14 = pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton,
+                              twipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
+    connect(Command8, &QPushButton::clicked, this, &frmKlienti::Command8_Click);
+    connect(Command7, &QPushButton::clicked, picVypujcit, &QWidget::hide);
+    connect(Command13, &QPushButton::clicked, this, &frmKlienti::KVypujceni_Obnovit);
+    connect(Command14, &QPushButton::clicked, picVypujcit, &QWidget::hide);
+
+    picHistorie = panel(area, "picHistorie", 6255, 3975);
+    QPalette grey = picHistorie->palette();
+    grey.setColor(QPalette::Window, vb::ColorFromRGB(vb::RGB(224, 224, 224)));
+    picHistorie->setPalette(grey);
+    lblHist = caption(picHistorie, "lblHist");
+    txtHistorie = new QPlainTextEdit(picHistorie);
+    txtHistorie->setObjectName(QStringLiteral("txtHistorie"));
+    txtHistorie->setGeometry(twipsRect(120, 600, 6015, 3240));
+    txtHistorie->setReadOnly(true);
+    txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
+    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, twipsRect(5175, 90, 420, 420),
+                              QStringLiteral("Obnovit"));
+    Command11 = pictureButton(picHistorie, "Command11", QStyle::SP_DialogCloseButton,
+                              twipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
+    connect(Command12, &QPushButton::clicked, this, &frmKlienti::Historie_Obnovit);
+    connect(Command11, &QPushButton::clicked, picHistorie, &QWidget::hide);
+
+    picVratit = panel(area, "picVratit", 6300, 4005);
+    lblVratit = caption(picVratit, "lblVratit");
+    lstVratit = filmList(picVratit, "lstVratit");
+    Command9 = button(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), twipsRect(120, 3460, 2200, 420));
+    Command10 = button(picVratit, "Command10", QStringLiteral("Storno"), twipsRect(2440, 3460, 1300, 420));
+    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, twipsRect(5220, 90, 420, 420),
+                             QStringLiteral("Obnovit"));
+    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, twipsRect(5760, 90, 420, 420),
+                             QStringLiteral("Zavřít"));
+    connect(Command9, &QPushButton::clicked, this, &frmKlienti::Command9_Click);
+    connect(Command10, &QPushButton::clicked, picVratit, &QWidget::hide);
+    connect(Command6, &QPushButton::clicked, this, &frmKlienti::Vratit_Obnovit);
+    connect(Command5, &QPushButton::clicked, picVratit, &QWidget::hide);
+
+    picVypujcit->raise();
+    picHistorie->raise();
+    picVratit->raise();
+
+    NactiList();
+}
+
+frmKlienti::~frmKlienti() = default;
+
+QAction* frmKlienti::ToolbarButton(const QString& key) const {
+    for (QAction* a : Toolbar1->actions())
+        if (a->data().toString() == key) return a;
+    return nullptr;
+}
+
+void frmKlienti::NactiList() {
+    ErrState err;
+    lvwUsers->BeginUpdate();
+    Step(err, [&] { lvwUsers->Clear(); });
+    OpenConnection();
+    OpenRecordset(QStringLiteral("SELECT * from tUser order by USNAME"));
+    while (recordsetHasRow()) {
+        ListItem* itm = nullptr;
+        Step(err, [&] {
+            itm = lvwUsers->Add(QStringLiteral("U") + vb::CStr(DBRecordset(QStringLiteral("USID")).Value()),
+                                NullToStr(DBRecordset(QStringLiteral("USREGNUM")).Value()));
+        });
+        if (itm) {
+            Step(err, [&] { itm->setSubItem(1, NullToStr(DBRecordset(QStringLiteral("USNAME")).Value())); });
+            Step(err, [&] {
+                itm->setSubItem(2, vb::Replace(NullToStr(DBRecordset(QStringLiteral("USADR")).Value()),
+                                               QStringLiteral("\r\n"), QStringLiteral(", ")));
+            });
+        }
+        if (!moveNext(err)) break;
+    }
+    closeAll();
+    lvwUsers->EndUpdate();
+}
+
+void frmKlienti::Command4_Click() {
+    const QString needle = vb::Trim(vb::UCase(txtFindUser->text()));
+    const bool byCode = vb::IsNumeric(ado::Variant(needle));
+    for (int i = 1; i <= lvwUsers->Count(); ++i) {
+        ListItem* itm = lvwUsers->Item(i);
+        const QString cell = vb::Trim(vb::UCase(byCode ? itm->Text() : itm->SubItem(1)));
+        if (cell.contains(needle)) {
+            itm->setSelected(true);
+            itm->EnsureVisible();
+            return;
+        }
+    }
+}
+
+void frmKlienti::Command1_Click() {
+    auto* editor = new frmUser(this);
+    editor->exec();
+    delete editor;
+    NactiList();
+}
+
+void frmKlienti::Command3_Click() {
+    ListItem* itm = lvwUsers->SelectedItem();
+    if (!itm) return; // no client to edit
+    auto* editor = new frmUser(this);
+    editor->lblUSID->setText(vb::Trim(vb::Mid(itm->Key(), 2)));
+    editor->ReadData();
+    editor->exec();
+    delete editor;
+    NactiList();
+}
+
+void frmKlienti::MovePanel(QFrame* panel) {
+    panel->move(TwipsToPixels(kPanelLeft), TwipsToPixels(kPanelTop));
+}
+
+void frmKlienti::Toolbar1_ButtonClick(const QString& key) {
+    if (key == kKeyHistory) {
+        MovePanel(picHistorie);
+        Historie_Obnovit();
+    } else if (key == kKeyLend) {
+        MovePanel(picVypujcit);
+        KVypujceni_Obnovit();
+    } else if (key == kKeyReturn) {
+        MovePanel(picVratit);
+        Vratit_Obnovit();
+    }
+}
+
+qint32 frmKlienti::ClientId() const {
+    ListItem* itm = lvwUsers->SelectedItem();
+    return itm ? vb::CLng(vb::Trim(vb::Mid(itm->Key(), 2))) : 0;
+}
+
+bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
+    ListItem* itm = lvwUsers->SelectedItem();
+    if (!itm) {
+        MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
+               QStringLiteral("Nepovolená operace:"));
+        return false;
+    }
+    label->setText(prefix + itm->SubItem(1) + QStringLiteral(" (") + itm->Text() + QStringLiteral(")"));
+    return true;
+}
+
+void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
+    ErrState err;
+    list->clear();
+    OpenConnection();
+    OpenRecordset(sql);
+    while (recordsetHasRow()) {
+        Step(err, [&] {
+            auto* entry = new QListWidgetItem(NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()));
+            entry->setData(Qt::UserRole, vb::CLng(DBRecordset(QStringLiteral("DVDID")).Value()));
+            list->addItem(entry);
+        });
+        if (!moveNext(err)) break;
+    }
+    closeAll();
+}
+
+void frmKlienti::KVypujceni_Obnovit() {
+    if (!CaptionForClient(lblKZapujceni, QStringLiteral("Volné filmy k zapůjčení : "))) return;
+    FillFilms(lstPujcit,
+              QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  "
+                             "WHERE  p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
+                             "=DVDID and pdatvraceni is null) ORDER BY CZJM;"));
+    picVypujcit->show();
+}
+
+void frmKlienti::Vratit_Obnovit() {
+    if (!CaptionForClient(lblVratit, QStringLiteral("Vypůjčené filmy k vrácení: "))) return;
+    FillFilms(lstVratit,
+              QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
+                             " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
+                  QString::number(ClientId()) + QStringLiteral(") ORDER BY CZJM;"));
+    picVratit->show();
+}
+
+void frmKlienti::Historie_Obnovit() {
+    if (!CaptionForClient(lblHist, QStringLiteral("Historie výpůjček : "))) return;
+    ErrState err;
+    txtHistorie->clear();
+    QString text;
+    OpenConnection();
+    OpenRecordset(QStringLiteral("SELECT tDVD.CZJm, tPujcky.PDatPujcky, tPujcky.PDatVraceni, tUser.USID FROM tUser "
+                                 "INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
+                                 "tPujcky.P_UID Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
+                  QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"));
+    while (recordsetHasRow()) {
+        Step(err, [&] {
+            text += NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()) + QStringLiteral(" vráceno : ") +
+                    vb::DateToText(DBRecordset(QStringLiteral("PDatVraceni")).Value().toDateTime()) +
+                    QStringLiteral("\r\n");
+        });
+        if (!moveNext(err)) break;
+    }
+    closeAll();
+    frmUser::SetBoxText(txtHistorie, text);
+    picHistorie->show();
+}
+
+bool frmKlienti::PujcDVD(qint32 clientId, qint32 filmId) {
+    return ZapsatPujcku(clientId, filmId);
+}
+
+bool frmKlienti::VratDVD(qint32 clientId, qint32 filmId) {
+    Q_UNUSED(clientId); // the film's open loan is closed whoever holds it
+    return ZapsatVraceni(filmId);
+}
+
+void frmKlienti::Command8_Click() {
+    if (!lvwUsers->SelectedItem()) { // the selection was cleared meanwhile: no loan without a client
+        MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
+               QStringLiteral("Nepovolená operace:"));
+        return;
+    }
+    const qint32 client = ClientId();
+    for (int i = 0; i < lstPujcit->count(); ++i) {
+        QListWidgetItem* entry = lstPujcit->item(i);
+        if (!entry->isSelected()) continue;
+        if (!PujcDVD(client, entry->data(Qt::UserRole).toInt())) {
+            // The rest is not tried; the panel shows what is free now.
+            KVypujceni_Obnovit();
+            return;
+        }
+    }
+    picVypujcit->hide();
+}
+
+void frmKlienti::Command9_Click() {
+    if (!lvwUsers->SelectedItem()) { // the selection was cleared meanwhile: no loan without a client
+        MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
+               QStringLiteral("Nepovolená operace:"));
+        return;
+    }
+    const qint32 client = ClientId();
+    for (int i = 0; i < lstVratit->count(); ++i) {
+        QListWidgetItem* entry = lstVratit->item(i);
+        if (!entry->isSelected()) continue;
+        if (!VratDVD(client, entry->data(Qt::UserRole).toInt())) {
+            Vratit_Obnovit();
+            return;
+        }
+    }
+    picVratit->hide();
+}

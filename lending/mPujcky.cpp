@@ -1,0 +1,64 @@
+#include "lending/mPujcky.h"
+
+#include "core/mDatabase.h"
+
+#include "err.h"
+#include "msgbox.h"
+#include "vb.h"
+
+namespace {
+
+void closeAll() {
+    ErrState err;
+    Step(err, [] { CloseRecordset(); });
+    CloseConnection();
+}
+
+void failed(const QString& what, const ErrState& err) {
+    QString message = what + QStringLiteral(", katalog nelze zapsat (možná je právě otevřen v jiném programu).\r\n"
+                                            "Co bylo zapsáno předtím, zůstává zapsáno.");
+    if (!err.Description.isEmpty()) message += QStringLiteral("\r\n\r\n") + err.Description;
+    MsgBox(message, vb::vbCritical, QStringLiteral("Půjčovna"));
+}
+
+void requireOpen() {
+    if (DBConnection.State() != ado::adStateOpen || DBRecordset.State() != ado::adStateOpen)
+        throw vb::RuntimeError(ado::adErrProvider, QString());
+}
+
+} // namespace
+
+bool ZapsatPujcku(qint32 clientId, qint32 filmId) {
+    const QDateTime now = vb::Now();
+    ErrState err;
+    OpenConnection();
+    OpenRecordset(QStringLiteral("SELECT * from tPujcky"), true);
+    const bool written = Step(err, [&] {
+        requireOpen();
+        if (DBRecordset.EditMode() != ado::adEditAdd) throw vb::RuntimeError(ado::adErrProvider, QString());
+        DBRecordset(QStringLiteral("P_UID")) = clientId;
+        DBRecordset(QStringLiteral("P_DVDID")) = filmId;
+        DBRecordset(QStringLiteral("PDatPujcky")) = now;
+        DBRecordset.Update();
+    });
+    closeAll();
+    if (!written) failed(QStringLiteral("Výpůjčku se nepodařilo zapsat"), err);
+    return written;
+}
+
+bool ZapsatVraceni(qint32 filmId) {
+    const QDateTime now = vb::Now();
+    ErrState err;
+    OpenConnection();
+    OpenRecordset(QStringLiteral("SELECT * from tPujcky WHERE p_DVDID=") + QString::number(filmId) +
+                  QStringLiteral(" and PDatVraceni is null"));
+    const bool written = Step(err, [&] {
+        requireOpen();
+        if (DBRecordset.Eof()) return; // not lent: nothing to close
+        DBRecordset(QStringLiteral("PDatVraceni")) = now;
+        DBRecordset.Update();
+    });
+    closeAll();
+    if (!written) failed(QStringLiteral("Vrácení se nepodařilo zapsat"), err);
+    return written;
+}

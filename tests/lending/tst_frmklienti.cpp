@@ -1,0 +1,394 @@
+#include "core/mDatabase.h"
+#include "core/schema.h"
+#include "lending/frmKlienti.h"
+#include "lending/frmUser.h"
+
+#include "listview.h"
+#include "msgbox.h"
+#include "progdir.h"
+#include "testmain.h"
+#include "twips.h"
+#include "vb.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+using Row = TestProgramDir::Row;
+
+QDateTime at(int d, int m, int y, int hh = 10, int mm = 0, int ss = 0) {
+    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
+}
+
+QStringList texts(const QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+QList<long> ids(const QListWidget* list) {
+    QList<long> out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->data(Qt::UserRole).toInt();
+    return out;
+}
+
+void mark(QListWidget* list, const QString& title, int nth = 0) {
+    for (int i = 0; i < list->count(); ++i)
+        if (list->item(i)->text() == title && nth-- == 0) {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(i)).center());
+            QVERIFY(list->item(i)->isSelected());
+            return;
+        }
+    QFAIL(qPrintable("no entry " + title));
+}
+
+// Runs `action` on the modal client editor once it is shown.
+void onEditor(std::function<void(frmUser*)> action) {
+    QTimer::singleShot(0, [action] {
+        auto* editor = qobject_cast<frmUser*>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        action(editor);
+    });
+}
+
+} // namespace
+
+class TestFrmKlienti : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> dir;
+    std::unique_ptr<msgbox::Recorder> rec;
+    std::unique_ptr<QWidget> owner;
+
+    frmKlienti* open() {
+        frmKlienti* w = frmKlienti::Open(owner.get());
+        return w;
+    }
+    void clickToolbar(frmKlienti* w, const QString& key) {
+        QAction* a = w->ToolbarButton(key);
+        QVERIFY(a);
+        QTest::mouseClick(w->Toolbar1->widgetForAction(a), Qt::LeftButton);
+    }
+    void select(frmKlienti* w, long usid) { w->lvwUsers->Item(QString("U%1").arg(usid))->setSelected(true); }
+    QList<Row> loans() { return dir->rows("SELECT * FROM tPujcky ORDER BY P_ID"); }
+
+private slots:
+    void init() {
+        rec = std::make_unique<msgbox::Recorder>();
+        dir = std::make_unique<TestProgramDir>();
+        QVERIFY(dir->isValid());
+        owner = std::make_unique<QWidget>();
+        owner->show();
+    }
+    void cleanup() {
+        owner.reset(); // the lending window goes with its owner
+        QVERIFY(!frmKlienti::instance());
+        dir.reset();
+        const int unexpected = rec->count();
+        rec.reset();
+        QCOMPARE(unexpected, 0);
+    }
+
+    void windowListAndToolbar() {
+        const long b = dir->insertClient("Novák Petr", {{"USREGNUM", "120"}, {"USADR", "Dlouhá 5\r\nPraha 1\r\nCZ"}});
+        const long a = dir->insertClient("Adam Jiří", {{"USREGNUM", "7"}, {"USADR", "Krátká 2"}});
+        const long c = dir->insertClient("Čech Karel", {{"USADR", ado::Variant()}});
+        frmKlienti* w = open();
+        QCOMPARE(frmKlienti::Open(owner.get()), w); // one at a time
+        QCOMPARE(w->windowTitle(), QString("Půjčovna"));
+        QCOMPARE(w->parentWidget(), owner.get());
+        QVERIFY(w->isVisible() && !w->isModal());
+
+        ListView* lv = w->lvwUsers;
+        QCOMPARE(lv->Count(), 3);
+        QCOMPARE(lv->Item(1)->Key(), QString("U%1").arg(a));
+        QCOMPARE(lv->Item(2)->Key(), QString("U%1").arg(c)); // Czech order: C < Č < N
+        QCOMPARE(lv->Item(3)->Key(), QString("U%1").arg(b));
+        QCOMPARE(lv->Item(3)->Text(), QString("120"));
+        QCOMPARE(lv->Item(3)->SubItem(1), QString("Novák Petr"));
+        QCOMPARE(lv->Item(3)->SubItem(2), QString("Dlouhá 5, Praha 1, CZ"));
+        QCOMPARE(lv->Item(2)->Text(), QString());
+        QCOMPARE(lv->Item(2)->SubItem(2), QString());
+        QCOMPARE(lv->SelectedItem(), lv->Item(1));
+
+        const QStringList keys{"ShowUserHistory", "keyHpujcka", "keyHVratit"};
+        const QStringList captions{"Historie   ", "Půjčit      ", "Vrátit      "};
+        QCOMPARE(w->Toolbar1->actions().size(), 3);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(w->ToolbarButton(keys[i])->text(), captions[i]);
+        for (QFrame* p : {w->picVypujcit, w->picVratit, w->picHistorie})
+            QVERIFY(!p->isVisible());
+        // an unknown key does nothing
+        w->Toolbar1_ButtonClick("keyhpujcka");
+        QVERIFY(!w->picVypujcit->isVisible());
+    }
+
+    void search() {
+        const long n = dir->insertClient("Novák Petr", {{"USREGNUM", "120"}});
+        const long a = dir->insertClient("adámek Jiří", {{"USREGNUM", "3312"}});
+        dir->insertClient("Zelený", {{"USREGNUM", "12"}});
+        const long k = dir->insertClient("Kos 12", {{"USREGNUM", "K-9"}});
+        frmKlienti* w = open();
+        auto find = [&](const QString& text) {
+            w->txtFindUser->setText(text);
+            QTest::mouseClick(w->Command4, Qt::LeftButton);
+            return w->lvwUsers->SelectedItem()->Key();
+        };
+        auto key = [](long id) { return QString("U%1").arg(id); };
+        QCOMPARE(find("12"), key(a));        // codes only, first in name order: 3312 before 120 and 12
+        QCOMPARE(find(" NOVÁK "), key(n));   // names, trimmed, any case
+        QCOMPARE(find("kos 1"), key(k));     // a letter in it: names only
+        QCOMPARE(find("9"), key(k));         // any code may hold the digits
+        QCOMPARE(find("xyz"), key(k));       // no match: the selection stays
+        QCOMPARE(find(""), key(a));          // empty: the first client
+        QCOMPARE(rec->count(), 0);
+    }
+
+    void addAndEditReloadTheList() {
+        const long b = dir->insertClient("Bílý", {{"USADR", "Ulice 1"}, {"USREGNUM", "B1"}});
+        frmKlienti* w = open();
+
+        onEditor([](frmUser* e) {
+            QCOMPARE(e->lblUSID->text(), QString("0"));
+            QVERIFY(e->isModal());
+            e->txtUSNAME->setText("Adámek");
+            frmUser::SetBoxText(e->txtUSADR, "Řádek 1\r\nŘádek 2");
+            QTest::mouseClick(e->cmdSave, Qt::LeftButton);
+        });
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QCOMPARE(w->lvwUsers->Count(), 2);
+        QCOMPARE(w->lvwUsers->Item(1)->SubItem(1), QString("Adámek"));
+        QCOMPARE(w->lvwUsers->Item(1)->SubItem(2), QString("Řádek 1, Řádek 2"));
+        QVERIFY(!w->findChild<frmUser*>()); // the editor is gone
+
+        select(w, b);
+        onEditor([b](frmUser* e) {
+            QCOMPARE(e->lblUSID->text(), QString::number(b));
+            QCOMPARE(e->txtUSNAME->text(), QString("Bílý"));
+            e->txtUSNAME->setText("Aaron Bílý");
+            QTest::mouseClick(e->cmdSave, Qt::LeftButton);
+        });
+        QTest::mouseClick(w->Command3, Qt::LeftButton);
+        QCOMPARE(w->lvwUsers->Item(1)->Key(), QString("U%1").arg(b));
+        QCOMPARE(w->lvwUsers->Item(1)->SubItem(1), QString("Aaron Bílý"));
+    }
+
+    void noClientOpensNoPanel() {
+        dir->insertFilm("Film");
+        frmKlienti* w = open();
+        QCOMPARE(w->lvwUsers->Count(), 0);
+        QTest::mouseClick(w->Command3, Qt::LeftButton); // edit with nothing to edit: nothing
+        for (const char* key : {"ShowUserHistory", "keyHpujcka", "keyHVratit"}) {
+            clickToolbar(w, key);
+            QCOMPARE(rec->last().text, QString("Neexistuje osoba pro zapůjčení!"));
+            QCOMPARE(rec->last().title, QString("Nepovolená operace:"));
+            QCOMPARE(rec->last().icon(), int(vb::vbInformation));
+        }
+        QCOMPARE(rec->count(), 3);
+        for (QFrame* p : {w->picVypujcit, w->picVratit, w->picHistorie})
+            QVERIFY(!p->isVisible());
+        rec->clear();
+    }
+
+    void freeFilmsAndBulkLend() {
+        const long other = dir->insertClient("Jiný");
+        // a client whose code differs from its id lends under its id
+        const long me = dir->insertClient("Malý Tomáš", {{"USREGNUM", "X-55"}});
+        const long never = dir->insertFilm("Nikdy");
+        const long back = dir->insertFilm("Vrácený");
+        const long out = dir->insertFilm("Venku");
+        const long twin1 = dir->insertFilm("Dvojče");
+        const long twin2 = dir->insertFilm("Dvojče");
+        dir->insertLoan(other, back, at(1, 1, 2025), at(2, 1, 2025));
+        dir->insertLoan(me, back, at(3, 1, 2025), at(4, 1, 2025));
+        dir->insertLoan(other, out, at(5, 1, 2025));
+        frmKlienti* w = open();
+        select(w, me);
+
+        clickToolbar(w, "keyHpujcka");
+        QVERIFY(w->picVypujcit->isVisible());
+        QCOMPARE(w->picVypujcit->pos(), QPoint(TwipsToPixels(205), TwipsToPixels(205)));
+        QCOMPARE(w->lblKZapujceni->text(), QString("Volné filmy k zapůjčení : Malý Tomáš (X-55)"));
+        QCOMPARE(texts(w->lstPujcit), QStringList({"Dvojče", "Dvojče", "Nikdy", "Vrácený"}));
+        const QList<long> free = ids(w->lstPujcit);
+        QCOMPARE(QSet<long>(free.begin(), free.begin() + 2), QSet<long>({twin1, twin2}));
+        QCOMPARE(free.mid(2), QList<long>({never, back}));
+
+        // Storno and the close button write nothing
+        mark(w->lstPujcit, "Nikdy");
+        QTest::mouseClick(w->Command7, Qt::LeftButton);
+        QVERIFY(!w->picVypujcit->isVisible());
+        clickToolbar(w, "keyHpujcka");
+        QVERIFY(w->lstPujcit->selectedItems().isEmpty()); // filled anew
+        QTest::mouseClick(w->Command14, Qt::LeftButton);
+        QVERIFY(!w->picVypujcit->isVisible());
+        clickToolbar(w, "keyHpujcka");
+        QTest::mouseClick(w->Command8, Qt::LeftButton); // nothing marked
+        QVERIFY(!w->picVypujcit->isVisible());
+        QCOMPARE(loans().size(), 3);
+
+        clickToolbar(w, "keyHpujcka");
+        mark(w->lstPujcit, "Dvojče", 1);
+        mark(w->lstPujcit, "Nikdy");
+        mark(w->lstPujcit, "Vrácený");
+        const QDateTime before = vb::Now();
+        QTest::mouseClick(w->Command8, Qt::LeftButton);
+        QVERIFY(!w->picVypujcit->isVisible());
+        const QList<Row> rows = loans().mid(3);
+        QCOMPARE(rows.size(), 3);
+        QSet<long> lent;
+        for (const Row& r : rows) {
+            QCOMPARE(r["P_UID"].toLong(), me);
+            QVERIFY(r["PDatVraceni"].isNull());
+            QVERIFY(r["PDatPujcky"].toDateTime() >= before);
+            QVERIFY(r["PDatPujcky"].toDateTime().secsTo(vb::Now()) < 60);
+            lent << r["P_DVDID"].toLong();
+        }
+        QCOMPARE(lent.size(), 3);
+        QVERIFY(lent.contains(never) && lent.contains(back));
+        QVERIFY(lent.contains(twin1) != lent.contains(twin2));
+
+        // the refresh button shows what is left
+        clickToolbar(w, "keyHpujcka");
+        QCOMPARE(texts(w->lstPujcit), QStringList({"Dvojče"}));
+        dir->insertFilm("Nový");
+        QTest::mouseClick(w->Command13, Qt::LeftButton);
+        QCOMPARE(texts(w->lstPujcit), QStringList({"Dvojče", "Nový"}));
+    }
+
+    void returnsAndHistory() {
+        const long me = dir->insertClient("Malý Tomáš", {{"USREGNUM", "X-55"}});
+        const long other = dir->insertClient("Jiný", {{"USREGNUM", "J"}});
+        const long a = dir->insertFilm("Alfa");
+        const long b = dir->insertFilm("Beta");
+        const long c = dir->insertFilm("Cizí");
+        dir->insertLoan(me, a, at(1, 1, 2025), at(8, 12, 2025, 19, 3, 23));
+        dir->insertLoan(me, b, at(2, 1, 2025), at(3, 1, 2025, 9, 5, 7));
+        const long openA = dir->insertLoan(me, a, at(10, 1, 2026));
+        dir->insertLoan(me, b, at(11, 1, 2026));
+        dir->insertLoan(other, c, at(11, 1, 2026));
+        dir->insertLoan(other, c, at(1, 1, 2024), at(2, 1, 2024));
+        frmKlienti* w = open();
+        select(w, me);
+
+        clickToolbar(w, "ShowUserHistory");
+        QVERIFY(w->picHistorie->isVisible());
+        QCOMPARE(w->picHistorie->pos(), QPoint(TwipsToPixels(205), TwipsToPixels(205)));
+        QCOMPARE(w->lblHist->text(), QString("Historie výpůjček : Malý Tomáš (X-55)"));
+        QCOMPARE(w->picHistorie->palette().color(QPalette::Window), QColor(224, 224, 224));
+        QVERIFY(w->txtHistorie->isReadOnly());
+        QCOMPARE(w->txtHistorie->toPlainText(),
+                 QString("Alfa vráceno : 8.12.2025 19:03:23\nBeta vráceno : 3.1.2025 9:05:07\n"));
+
+        clickToolbar(w, "keyHVratit");
+        QVERIFY(w->picVratit->isVisible());
+        QVERIFY(w->picHistorie->isVisible()); // opening one panel leaves the other
+        QCOMPARE(w->lblVratit->text(), QString("Vypůjčené filmy k vrácení: Malý Tomáš (X-55)"));
+        QCOMPARE(texts(w->lstVratit), QStringList({"Alfa", "Beta"}));
+        QCOMPARE(ids(w->lstVratit), QList<long>({a, b}));
+        // stacked: lent films on top, history under it, free films lowest
+        const QObjectList order = w->picVratit->parent()->children();
+        QVERIFY(order.indexOf(w->picVypujcit) < order.indexOf(w->picHistorie));
+        QVERIFY(order.indexOf(w->picHistorie) < order.indexOf(w->picVratit));
+        QVERIFY(order.indexOf(w->lvwUsers) < order.indexOf(w->picVypujcit));
+
+        mark(w->lstVratit, "Alfa");
+        QTest::mouseClick(w->Command10, Qt::LeftButton); // Storno
+        QVERIFY(!w->picVratit->isVisible());
+        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toLong(), 3);
+
+        clickToolbar(w, "keyHVratit");
+        mark(w->lstVratit, "Alfa");
+        QTest::mouseClick(w->Command9, Qt::LeftButton);
+        QVERIFY(!w->picVratit->isVisible());
+        const QList<Row> all = loans();
+        QCOMPARE(all.size(), 6);
+        for (const Row& r : all) {
+            if (r["P_ID"].toLong() == openA)
+                QVERIFY(r["PDatVraceni"].toDateTime().secsTo(vb::Now()) < 60);
+            else if (r["P_DVDID"].toLong() == a)
+                QCOMPARE(r["PDatVraceni"].toDateTime(), at(8, 12, 2025, 19, 3, 23)); // earlier loan unchanged
+        }
+        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toLong(), 2);
+
+        QTest::mouseClick(w->Command12, Qt::LeftButton); // refresh: the return on top
+        const QStringList lines = w->txtHistorie->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 4);
+        QVERIFY(lines[0].startsWith("Alfa vráceno : " + vb::Now().date().toString("d.M.yyyy")));
+        QCOMPARE(lines[1], QString("Alfa vráceno : 8.12.2025 19:03:23"));
+        QTest::mouseClick(w->Command11, Qt::LeftButton);
+        QVERIFY(!w->picHistorie->isVisible());
+
+        // another client: no returned loans, its open loan only among lent films
+        select(w, other);
+        clickToolbar(w, "ShowUserHistory");
+        QCOMPARE(w->txtHistorie->toPlainText(), QString("Cizí vráceno : 2.1.2024 10:00:00\n"));
+        const long newcomer = dir->insertClient("Aaa Nový");
+        w->NactiList();
+        select(w, newcomer);
+        clickToolbar(w, "ShowUserHistory");
+        QCOMPARE(w->txtHistorie->toPlainText(), QString());
+        clickToolbar(w, "keyHVratit");
+        QCOMPARE(w->lstVratit->count(), 0);
+        QTest::mouseClick(w->Command9, Qt::LeftButton); // nothing marked
+        QVERIFY(!w->picVratit->isVisible());
+        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toLong(), 2);
+    }
+
+    // A loan write the catalogue refuses: a box, the loans before it stay, the
+    // rest are not tried and the panel shows what is free now.
+    void refusedWritesAreSaid() {
+        const long me = dir->insertClient("Malý");
+        dir->insertFilm("Alfa");
+        const long beta = dir->insertFilm("Beta");
+        dir->insertFilm("Gama");
+        dir->execute(QString("CREATE TRIGGER refuse BEFORE INSERT ON tPujcky WHEN NEW.P_DVDID = %1 "
+                             "BEGIN SELECT RAISE(ABORT, 'refused'); END")
+                         .arg(beta));
+        frmKlienti* w = open();
+        clickToolbar(w, "keyHpujcka");
+        for (const char* t : {"Alfa", "Beta", "Gama"})
+            mark(w->lstPujcit, t);
+        QTest::mouseClick(w->Command8, Qt::LeftButton);
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.startsWith("Výpůjčku se nepodařilo zapsat"), qPrintable(rec->last().text));
+        QCOMPARE(rec->last().title, QString("Půjčovna"));
+        QCOMPARE(rec->last().icon(), int(vb::vbCritical));
+        QCOMPARE(loans().size(), 1);
+        QCOMPARE(loans()[0]["P_UID"].toLong(), me);
+        QVERIFY(w->picVypujcit->isVisible());
+        QCOMPARE(texts(w->lstPujcit), QStringList({"Beta", "Gama"}));
+        rec->clear();
+
+        // a catalogue locked by another connection: the return is said to fail and nothing changes
+        dir->execute("DROP TRIGGER refuse");
+        clickToolbar(w, "keyHVratit");
+        mark(w->lstVratit, "Alfa");
+        ado::Connection other;
+        other.Open(schema::ConnString(dir->cataloguePath()));
+        other.Execute("BEGIN IMMEDIATE");
+        QTest::mouseClick(w->Command9, Qt::LeftButton);
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.startsWith("Vrácení se nepodařilo zapsat"), qPrintable(rec->last().text));
+        other.Execute("ROLLBACK");
+        QVERIFY(w->isVisible());
+        QVERIFY(w->picVratit->isVisible());
+        QVERIFY(loans()[0]["PDatVraceni"].isNull());
+        rec->clear();
+    }
+};
+
+DVD_TEST_MAIN(TestFrmKlienti)
+#include "tst_frmklienti.moc"
