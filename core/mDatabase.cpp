@@ -1,10 +1,12 @@
 #include "core/mDatabase.h"
 
+#include "core/mBlobDATA.h"
 #include "core/schema.h"
 
 #include "apppath.h"
 #include "err.h"
 #include "msgbox.h"
+#include "vb.h"
 
 QString DBPath;
 QString DBConnString;
@@ -57,3 +59,112 @@ QString PicturesPath() {
 }
 
 QString PicturesConnString() { return schema::kConnHead + PicturesPath() + schema::kConnTail; }
+
+namespace {
+
+void closeQuietly(ado::Recordset& rs, ado::Connection& cn) {
+    ErrState ignored;
+    if (rs.State() == ado::adStateOpen) Step(ignored, [&] { rs.Close(); });
+    if (cn.State() == ado::adStateOpen) Step(ignored, [&] { cn.Close(); });
+}
+
+void showError(ErrState& err) {
+    if (!err.isSet()) return;
+    MsgBox(err.Description, vb::vbOKOnly);
+    err.Clear();
+}
+
+bool openPictures(ado::Connection& cn, ErrState& err) {
+    return Step(err, [&] { cn.Open(PicturesConnString(), QString(), QString(), -1); });
+}
+
+long savePic(long dvdId, const QString& path, const QString& kind) {
+    ErrState err;
+    ado::Connection cn;
+    ado::Recordset rs;
+    if (!openPictures(cn, err)) {
+        showError(err);
+        return 0;
+    }
+    const QString sql = QStringLiteral("SELECT * from tPicture where PicDVDID=%1 and PICSKUP='%2'").arg(dvdId).arg(kind);
+    if (!Step(err, [&] { rs.Open(sql, cn, ado::adOpenKeyset, ado::adLockPessimistic, -1); })) {
+        showError(err);
+        closeQuietly(rs, cn);
+        return 0;
+    }
+    long result = 0;
+    bool ok = Step(err, [&] {
+        if (rs.Eof()) rs.AddNew();
+        else result = vb::CLng(rs("PicID").Value());
+    });
+    qint64 stored = 0;
+    ok = ok && Step(err, [&] { stored = blobdata::StoreFile(rs, path, QStringLiteral("PicDat"), QStringLiteral("PicSize")); });
+    if (ok && stored > 0) {
+        ok = Step(err, [&] {
+            rs("PicTyp") = vb::Right(path, 3);
+            rs("PicSkup") = kind;
+            rs("PicDVDID") = ado::Variant(dvdId);
+            rs.Update();
+            result = vb::CLng(rs("PicID").Value());
+        });
+    }
+    // Nothing half-stored: a new row without its picture is dropped again.
+    if (rs.State() == ado::adStateOpen && rs.EditMode() != ado::adEditNone) {
+        ErrState ignored;
+        Step(ignored, [&] { rs.CancelUpdate(); });
+    }
+    showError(err);
+    closeQuietly(rs, cn);
+    return result;
+}
+
+QString loadPic(long picId, const QString& kind) {
+    ErrState err;
+    ado::Connection cn;
+    ado::Recordset rs;
+    QString result;
+    if (openPictures(cn, err)) {
+        err.Clear();
+        Step(err, [&] {
+            rs.Open(QStringLiteral("SELECT * FROM tPicture where PicID=%1").arg(picId), cn, ado::adOpenKeyset,
+                    ado::adLockPessimistic, -1);
+        });
+    }
+    if (err.isSet()) {
+        showError(err);
+        closeQuietly(rs, cn);
+        return result;
+    }
+    if (rs.Eof()) {
+        MsgBox(QStringLiteral("Obrázek č. %1 nebyl v úložišti obrázků nalezen.").arg(picId), vb::vbOKOnly);
+        closeQuietly(rs, cn);
+        return result;
+    }
+    QString typ;
+    bool hasBytes = false;
+    Step(err, [&] {
+        typ = vb::LCase(NullToStr(rs("PicTyp").Value()));
+        const ado::Variant size = rs("PicSize").Value();
+        hasBytes = !size.isNull() && vb::CLng(size) > 0;
+        result = BlobToFile(rs, QStringLiteral("PicDat"), QStringLiteral("PicSize"), typ, kind);
+    });
+    if (err.isSet()) {
+        result.clear();
+        showError(err);
+    } else if (result.isEmpty() && hasBytes) {
+        const QString target = DataPath() + (kind == QLatin1String("O") ? QStringLiteral("obal.") : QStringLiteral("nahled.")) + typ;
+        MsgBox(QStringLiteral("Obrázek se nepodařilo zapsat do souboru %1. Zkontrolujte, zda je na disku volné místo "
+                              "a zda lze do složky zapisovat.")
+                   .arg(target),
+               vb::vbOKOnly);
+    }
+    closeQuietly(rs, cn);
+    return result;
+}
+
+} // namespace
+
+long SaveObalPic(long DVDID, const QString& path) { return savePic(DVDID, path, QStringLiteral("O")); }
+long SaveNahledPic(long DVDID, const QString& path) { return savePic(DVDID, path, QStringLiteral("N")); }
+QString LoadObalPic(long picId) { return loadPic(picId, QStringLiteral("O")); }
+QString LoadNahledPic(long picId) { return loadPic(picId, QStringLiteral("N")); }

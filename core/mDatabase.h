@@ -31,3 +31,22 @@ QString NullToStr(const ado::Variant& value);
 // catalogue path), and its connection string.
 QString PicturesPath();
 QString PicturesConnString();
+
+// The film's cover ("O") and preview ("N") in the picture store, each on a
+// connection of its own, so the film editor may call them while it holds
+// DBConnection on the film's row. Errors are shown as their description in a
+// message box and the operation gives up.
+//
+// Stores the file as the film's picture of that kind (one row per film and
+// kind, keeping its PicID) and returns the row's PicID. When the file is
+// empty, missing or unreadable nothing is stored: the film's existing row (if
+// any) is left as it was and its PicID returned, otherwise 0.
+long SaveObalPic(long DVDID, const QString& path);
+long SaveNahledPic(long DVDID, const QString& path);
+// Writes the picture picId to the working file data/obal.<type> (data/nahled.<type>),
+// the type in lower case, and returns that file's path. "" when there is
+// nothing to show: a picture of size 0 (quietly), or a row that is missing,
+// unreadable or could not be written whole (each with a message). The editor
+// shows the file itself.
+QString LoadObalPic(long picId);
+QString LoadNahledPic(long picId);

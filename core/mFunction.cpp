@@ -1,6 +1,9 @@
 #include "core/mFunction.h"
 
 #include "listview.h"
+#include "vb.h"
+
+#include <QComboBox>
 
 void SetItemColor(ListView* lvw, const QString& key, qint32 color) {
     ListItem* item = lvw->Item(key);
@@ -18,4 +21,14 @@ QString GetJazykText(qint32 jazyk) {
     default:
         return QStringLiteral("Neuvedeno");
     }
+}
+
+int FindItemData(QComboBox* combo, const ado::Variant& value, int defaultIndex) {
+    if (value.isNull()) return defaultIndex;
+    const qint32 wanted = vb::CLng(value);
+    for (int i = 0; i < combo->count(); ++i) {
+        const QVariant data = combo->itemData(i);
+        if ((data.isValid() ? data.toLongLong() : 0) == wanted) return i;
+    }
+    return defaultIndex;
 }

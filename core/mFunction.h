@@ -1,9 +1,12 @@
 #pragma once
 // Small functions shared by the windows' lists.
+#include "variant.h"
+
 #include <QString>
 #include <QtGlobal>
 
 class ListView;
+class QComboBox;
 
 // Text colour of the rows of lent films: RGB(1, 100, 1).
 inline constexpr qint32 PujcenoColor = 1 + 256 * 100 + 65536 * 1;
@@ -15,3 +18,8 @@ void SetItemColor(ListView* lvw, const QString& key, qint32 color);
 // The film list's text for a language code: 0 "Česky", 1 "CZ Titulky",
 // anything else "Neuvedeno".
 QString GetJazykText(qint32 jazyk);
+
+// The index of the first entry whose item value (itemData, 0 when it has
+// none) equals the value as a 32-bit integer, else defaultIndex. Null gives
+// defaultIndex at once; a value that is no 32-bit integer raises (vb::CLng).
+int FindItemData(QComboBox* combo, const ado::Variant& value, int defaultIndex);
