@@ -64,8 +64,10 @@ QString frmTisknout::GetJazyk(const ado::Variant& Jazyk) const {
         if (v == 0 || v == 1) code = int(v);
     } else if (Jazyk.type() == ado::Variant::String) {
         const QString s = Jazyk.toString();
-        if (s == u"0") code = 0;
-        else if (s == u"1") code = 1;
+        if (s == u"0")
+            code = 0;
+        else if (s == u"1")
+            code = 1;
     }
     switch (code) {
     case 0:
@@ -77,7 +79,9 @@ QString frmTisknout::GetJazyk(const ado::Variant& Jazyk) const {
     }
 }
 
-void frmTisknout::Command1_Click() { BuildList(QStringLiteral("SELECT * from tDVD ORDER BY CZJM"), false); }
+void frmTisknout::Command1_Click() {
+    BuildList(QStringLiteral("SELECT * from tDVD ORDER BY CZJM"), false);
+}
 
 void frmTisknout::Command2_Click() {
     BuildList(QStringLiteral("SELECT * from tDVD ORDER BY DVDID DESC"), false);
@@ -87,7 +91,9 @@ void frmTisknout::Command3_Click() {
     BuildList(QStringLiteral("SELECT * from tDVD ORDER BY KatCisl ASC"), false);
 }
 
-void frmTisknout::Command4_Click() { BuildList(QStringLiteral("SELECT * from tDVD ORDER BY CZJM"), true); }
+void frmTisknout::Command4_Click() {
+    BuildList(QStringLiteral("SELECT * from tDVD ORDER BY CZJM"), true);
+}
 
 void frmTisknout::PrintFilm(bool detailed) {
     const QString jazyk = GetJazyk(DBRecordset.Fields(QStringLiteral("Jazyk")).Value());
@@ -98,8 +104,9 @@ void frmTisknout::PrintFilm(bool detailed) {
     QString picFile;
     const qint64 picId = DBRecordset.Fields(QStringLiteral("Nahled_ID")).Value().toLong(); // Null is 0
     if (picId != 0) picFile = GetPicNahled(qint32(picId));
-    PrintHTMPodrobne(fieldText("CZJm"), fieldText("Zanr"), fieldText("Delka"), fieldText("Stat"), fieldText("Rok"),
-                     jazyk, fieldText("Obsah"), fieldText("Herci"), fieldText("KatCisl"), picFile);
+    PrintHTMPodrobne(fieldText("CZJm"), fieldText("Zanr"), fieldText("Delka"), fieldText("Stat"),
+                     fieldText("Rok"), jazyk, fieldText("Obsah"), fieldText("Herci"), fieldText("KatCisl"),
+                     picFile);
 }
 
 void frmTisknout::BuildList(const QString& sql, bool detailed) {
@@ -115,7 +122,8 @@ void frmTisknout::BuildList(const QString& sql, bool detailed) {
     if (DBConnection.State() == ado::adStateOpen) {
         OpenRecordset(sql, false);
         read = DBRecordset.State() == ado::adStateOpen;
-        if (!read) MsgBox(QStringLiteral("Seznam filmů nelze z katalogu načíst."), vb::vbOKOnly | vb::vbCritical);
+        if (!read)
+            MsgBox(QStringLiteral("Seznam filmů nelze z katalogu načíst."), vb::vbOKOnly | vb::vbCritical);
     }
     while (read && !DBRecordset.Eof()) {
         Step(err, [&] { PrintFilm(detailed); }); // a film that fails is left out, the rest is printed
@@ -142,7 +150,8 @@ void frmTisknout::BuildList(const QString& sql, bool detailed) {
 }
 
 void frmTisknout::SetButtonsEnabled(bool enabled) {
-    for (QPushButton* b : {Command1, Command2, Command3, Command4}) b->setEnabled(enabled);
+    for (QPushButton* b : {Command1, Command2, Command3, Command4})
+        b->setEnabled(enabled);
 }
 
 void frmTisknout::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,6 @@
 #include "printing/mPrintHTM.h"
 
+#include "core/mBlobDATA.h"
 #include "core/mDatabase.h"
 
 #include "ado.h"
@@ -7,7 +8,9 @@
 #include "codepage.h"
 #include "err.h"
 #include "msgbox.h"
+#include "vb.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
 
@@ -20,7 +23,8 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString lines(const QStringList& list) {
     QString out;
-    for (const QString& line : list) out += line + kCrLf;
+    for (const QString& line : list)
+        out += line + kCrLf;
     return out;
 }
 
@@ -60,8 +64,9 @@ const QString kRadekSeznam = lines({
 // The last line has no line break: the next block follows on the same line.
 const QString kBlokPodrobne =
     lines({
-        QStringLiteral(R"x(<table border="0" cellpadding="0" cellspacing="0" style="border-collapse: collapse" )x"
-                       R"x(bordercolor="#111111" width="100%" id="AutoNumber1">)x"),
+        QStringLiteral(
+            R"x(<table border="0" cellpadding="0" cellspacing="0" style="border-collapse: collapse" )x"
+            R"x(bordercolor="#111111" width="100%" id="AutoNumber1">)x"),
         QStringLiteral(R"x(<tr><td width="100%" style="font-size: 14pt; font-weight: bold">%%1%%</td>)x"),
         QStringLiteral(R"x(</tr><tr><td width="100%" style="font-size: 10px;"><strong>Žánr: </strong>%%2%%)x"
                        R"x(&nbsp;&nbsp;&nbsp;<strong>Délka: </strong>%%3%%&nbsp;&nbsp;&nbsp;<strong>Stát: )x"
@@ -120,7 +125,9 @@ QString FieldText(const QString& value) {
     return out;
 }
 
-QByteArray PageBytes(const QString& page) { return cp1250::fromUnicodeHtml(page); }
+QByteArray PageBytes(const QString& page) {
+    return cp1250::fromUnicodeHtml(page);
+}
 
 bool WritePage(const QString& path, const QString& page, QString* error) {
     QSaveFile file(path);
@@ -137,7 +144,9 @@ bool WritePage(const QString& path, const QString& page, QString* error) {
     return ok;
 }
 
-QString PagePath() { return DataPath() + QStringLiteral("test.htm"); }
+QString PagePath() {
+    return DataPath() + QStringLiteral("test.htm");
+}
 
 } // namespace htm
 
@@ -157,7 +166,8 @@ void PrintHTMPodrobne(const QString& CZJm, const QString& Zanr, const QString& D
                       const QString& KatCisl, const QString& PicFile) {
     using htm::FieldText;
     QString block = htm::kBlokPodrobne;
-    block.replace(QStringLiteral("%%1%%"), FieldText(CZJm) + QStringLiteral("  (") + FieldText(KatCisl) + u')');
+    block.replace(QStringLiteral("%%1%%"),
+                  FieldText(CZJm) + QStringLiteral("  (") + FieldText(KatCisl) + u')');
     block.replace(QStringLiteral("%%2%%"), FieldText(Zanr));
     block.replace(QStringLiteral("%%3%%"), FieldText(Delka));
     block.replace(QStringLiteral("%%4%%"), FieldText(Stat));
@@ -170,6 +180,31 @@ void PrintHTMPodrobne(const QString& CZJm, const QString& Zanr, const QString& D
 }
 
 QString GetPicNahled(qint32 PicID) {
-    Q_UNUSED(PicID);
-    return QString(); // the preview export comes with the picture store's file functions
+    ErrState err;
+    ado::Connection cn;
+    ado::Recordset rs;
+    QString name;
+    Step(err, [&] { cn.Open(PicturesConnString()); });
+    if (!err.isSet())
+        Step(err, [&] {
+            rs.Open(QStringLiteral("SELECT * FROM tPicture where PicID=") + QString::number(PicID), cn,
+                    ado::adOpenKeyset, ado::adLockPessimistic);
+        });
+    if (err.isSet()) {
+        // The store's own error (a missing file, a wrong password) says most.
+        MsgBox(err.Description, vb::vbOKOnly);
+    } else {
+        // A PicID the store does not hold prints the film without a picture.
+        Step(err, [&] {
+            if (rs.Eof()) return;
+            const QString typ = vb::LCase(NullToStr(rs(QStringLiteral("PicTyp")).Value()));
+            const QString exported =
+                BlobToExportFile(rs, QStringLiteral("PicDat"), QStringLiteral("PicSize"), typ, PicID);
+            // An empty picture leaves no file: the page would show a broken one.
+            if (QFileInfo::exists(DataPath() + exported)) name = exported;
+        });
+    }
+    if (rs.State() == ado::adStateOpen) Step(err, [&] { rs.Close(); });
+    if (cn.State() == ado::adStateOpen) Step(err, [&] { cn.Close(); });
+    return name;
 }

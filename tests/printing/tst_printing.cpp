@@ -25,15 +25,17 @@ const QString kMeta = QStringLiteral("<html><head>\r\n"
                                      "charset=windows-1250\">\r\n");
 const QString kSimpleHeader =
     kMeta +
-    QStringLiteral("<title>DVD</title></head><body><p><b><font size=\"6\">Seznam filmových disků</font></b></p>\r\n"
-                   "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" style=\"\" width=\"100%\" "
-                   "id=\"AutoNumber1\">\r\n"
-                   "<tr><td bgcolor=\"#CCCCCC\">&nbsp;<b>Název</b></td>\r\n"
-                   "<td bgcolor=\"#CCCCCC\">&nbsp;<b>Žánr</b></td>\r\n"
-                   "<td bgcolor=\"#CCCCCC\">&nbsp;<b>Zvuk / titulky</b></td>\r\n"
-                   "<td bgcolor=\"#CCCCCC\">&nbsp;<b>Kat. číslo</b></td></tr>\r\n");
+    QStringLiteral(
+        "<title>DVD</title></head><body><p><b><font size=\"6\">Seznam filmových disků</font></b></p>\r\n"
+        "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\" style=\"\" width=\"100%\" "
+        "id=\"AutoNumber1\">\r\n"
+        "<tr><td bgcolor=\"#CCCCCC\">&nbsp;<b>Název</b></td>\r\n"
+        "<td bgcolor=\"#CCCCCC\">&nbsp;<b>Žánr</b></td>\r\n"
+        "<td bgcolor=\"#CCCCCC\">&nbsp;<b>Zvuk / titulky</b></td>\r\n"
+        "<td bgcolor=\"#CCCCCC\">&nbsp;<b>Kat. číslo</b></td></tr>\r\n");
 const QString kDetailedHeader =
-    kMeta + QStringLiteral("<title>DVD</title></head><body><p><b><font size=\"6\">Seznam DVD</font></b></p>\r\n");
+    kMeta +
+    QStringLiteral("<title>DVD</title></head><body><p><b><font size=\"6\">Seznam DVD</font></b></p>\r\n");
 const QString kFooter = QStringLiteral("</table></body></html>");
 
 QString row(const QString& title, const QString& genre, const QString& language, const QString& number) {
@@ -56,9 +58,10 @@ QString block(const Block& b) {
            "</tr><tr><td width=\"100%\" style=\"font-size: 10px;\"><strong>Žánr: </strong>" + b.genre +
            "&nbsp;&nbsp;&nbsp;<strong>Délka: </strong>" + b.length +
            "&nbsp;&nbsp;&nbsp;<strong>Stát: </strong>" + b.country +
-           "&nbsp;&nbsp;&nbsp;<strong>Rok: </strong> " + b.year + "&nbsp;&nbsp;&nbsp;<strong>Zvuk: </strong>" +
-           b.language + "</td>" + CRLF +
-           "</tr><tr><td width=\"100%\" style=\"border-top:1px solid #000000; border-bottom:1px solid #000000; "
+           "&nbsp;&nbsp;&nbsp;<strong>Rok: </strong> " + b.year +
+           "&nbsp;&nbsp;&nbsp;<strong>Zvuk: </strong>" + b.language + "</td>" + CRLF +
+           "</tr><tr><td width=\"100%\" style=\"border-top:1px solid #000000; border-bottom:1px solid "
+           "#000000; "
            "font-size: 12pt; border-left-width:1; border-right-width:1\">" +
            pic + "&nbsp;&nbsp; " + b.plot +
            "</td></tr><tr><td width=\"100%\" style=\"font-size: 10px;\"><strong>Herci: </strong>" + b.cast +
@@ -67,8 +70,8 @@ QString block(const Block& b) {
 
 // A film with every printed field given.
 V film(const QString& genre, const ado::Variant& language, const QString& number = QString()) {
-    V v{{"Zanr", genre},      {"Jazyk", language},        {"Delka", "120 min"},     {"Stat", "USA"},
-        {"Rok", "1975"},      {"Obsah", "Žralok útočí."}, {"Herci", "Roy Scheider"}, {"Nahled_ID", 0}};
+    V v{{"Zanr", genre}, {"Jazyk", language},        {"Delka", "120 min"},      {"Stat", "USA"},
+        {"Rok", "1975"}, {"Obsah", "Žralok útočí."}, {"Herci", "Roy Scheider"}, {"Nahled_ID", 0}};
     if (!number.isNull()) v << qMakePair(QString("KatCisl"), ado::Variant(number));
     return v;
 }
@@ -99,7 +102,8 @@ class TestPrinting : public QObject {
         const QString text = cp1250::toUnicode(bytes);
         if (text != expected) { // show where they part
             qsizetype at = 0;
-            while (at < text.size() && at < expected.size() && text[at] == expected[at]) ++at;
+            while (at < text.size() && at < expected.size() && text[at] == expected[at])
+                ++at;
             at = qMax<qsizetype>(0, at - 30);
             QCOMPARE(text.mid(at, 90), expected.mid(at, 90));
             QCOMPARE(text.size(), expected.size());
@@ -133,7 +137,8 @@ private slots:
         QCOMPARE(kDetailedHeader.size(), 220);
         QCOMPARE(row("%%1%%", "%%2%%", "%%3%%", "%%4%%").size(), 91);
         // the block's heading "%%1%%" stands for title, "  (", number and ")"
-        const QString b = block({"%%1%%", "", "%%2%%", "%%3%%", "%%4%%", "%%5%%", "%%6%%", "%%7%%", "%%8%%", ""});
+        const QString b =
+            block({"%%1%%", "", "%%2%%", "%%3%%", "%%4%%", "%%5%%", "%%6%%", "%%7%%", "%%8%%", ""});
         QCOMPARE(b.size() - 4 + 9, 775); // "  ()" out, "%%%PIC%%%" in
     }
 
@@ -170,8 +175,9 @@ private slots:
         QCOMPARE(dlg->GetJazyk(1), QString("Titulky"));
         QCOMPARE(dlg->GetJazyk("1"), QString("Titulky"));
         QCOMPARE(dlg->GetJazyk(1.0), QString("Titulky"));
-        for (const ado::Variant& other : {ado::Variant(2), ado::Variant(), ado::Variant(""), ado::Variant("2"),
-                                          ado::Variant("Titulky"), ado::Variant(0.5), ado::Variant(-1)})
+        for (const ado::Variant& other :
+             {ado::Variant(2), ado::Variant(), ado::Variant(""), ado::Variant("2"), ado::Variant("Titulky"),
+              ado::Variant(0.5), ado::Variant(-1)})
             QCOMPARE(dlg->GetJazyk(other), QString("Neuvedeno"));
     }
 
@@ -189,7 +195,7 @@ private slots:
         click(dlg->Command1); // Czech order: B, C, Č, H
         comparePage(kSimpleHeader + rBez + rCesta + rCelisti + rHad + kFooter);
         QVERIFY(dlg->isVisible()); // stays for the next list
-        click(dlg->Command2); // newest first
+        click(dlg->Command2);      // newest first
         comparePage(kSimpleHeader + rBez + rHad + rCesta + rCelisti + kFooter);
         click(dlg->Command3); // numbers as texts: 1, 10, 2, 3
         comparePage(kSimpleHeader + rHad + rCesta + rCelisti + rBez + kFooter);
@@ -206,8 +212,10 @@ private slots:
         const QString plot = "Žralok útočí.";
 
         click(dlg->Command4);
-        const Block cesta{"Cesta", "", "Drama", "120 min", "USA", "1975", "Titulky", plot, "Roy Scheider", ""};
-        const Block celisti{"Čelisti", "7", "Horor", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider", ""};
+        const Block cesta{"Cesta", "",        "Drama", "120 min",      "USA",
+                          "1975",  "Titulky", plot,    "Roy Scheider", ""};
+        const Block celisti{"Čelisti",      "7",  "Horor",        "120 min", "USA", "1975",
+                            "Český dabing", plot, "Roy Scheider", ""};
         const Block had{"Had", "8", "Akční", "120 min", "USA", "1975", "Neuvedeno", plot, "Roy Scheider", ""};
         const QString expected = kDetailedHeader + block(cesta) + block(celisti) + block(had) + kFooter;
         comparePage(expected);
@@ -221,6 +229,95 @@ private slots:
         stale.close();
         click(dlg->Command4);
         comparePage(expected);
+    }
+
+    void detailedListExportsPreviews() {
+        const QByteArray jpeg = QByteArray("\xFF\xD8\xFF\xE0JFIF") + QByteArray(3000, 'j');
+        const QByteArray png = QByteArray("\x89PNG\r\n") + QByteArray(200001, 'p'); // over two pieces
+        auto picture = [&](const QString& typ, const QByteArray& bytes) {
+            return dir->insertRow("tPicture",
+                                  {{"PicDVDID", 1},
+                                   {"PicSkup", "N"},
+                                   {"PicTyp", typ},
+                                   {"PicSize", int(bytes.size())},
+                                   {"PicDat", ado::Variant(bytes)}},
+                                  dir->picturesPath());
+        };
+        const long jpgId = picture("JPG", jpeg);
+        const long pngId = picture("png", png);
+        const long emptyId = picture("gif", QByteArray());
+        auto withPic = [](V v, long picId) {
+            v[7].second = picId;
+            return v;
+        };
+        dir->insertFilm("Amélie", withPic(film("Komedie", 1, "1"), jpgId));
+        dir->insertFilm("Bobule", withPic(film("Komedie", 0, "2"), pngId));
+        dir->insertFilm("Cesta", withPic(film("Drama", 0, "3"), 999));   // not in the store
+        dir->insertFilm("Dým", withPic(film("Drama", 0, "4"), emptyId)); // stored without bytes
+        QFile stale(dir->dataPath() + QString("n%1.jpg").arg(jpgId));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.write("an older export");
+        stale.close();
+
+        click(dlg->Command4);
+        const QString plot = "Žralok útočí.";
+        const QString jpgName = QString("n%1.jpg").arg(jpgId);
+        const QString pngName = QString("n%1.png").arg(pngId);
+        comparePage(
+            kDetailedHeader +
+            block({"Amélie", "1", "Komedie", "120 min", "USA", "1975", "Titulky", plot, "Roy Scheider",
+                   jpgName}) +
+            block({"Bobule", "2", "Komedie", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider",
+                   pngName}) +
+            block(
+                {"Cesta", "3", "Drama", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider", ""}) +
+            block({"Dým", "4", "Drama", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider", ""}) +
+            kFooter);
+        auto fileBytes = [&](const QString& name) {
+            QFile f(dir->dataPath() + name);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing");
+        };
+        QCOMPARE(fileBytes(jpgName), jpeg);
+        QCOMPARE(fileBytes(pngName), png);
+        QVERIFY(!QFile::exists(dir->dataPath() + QString("n%1.gif").arg(emptyId)));
+        QVERIFY(!QFile::exists(dir->dataPath() + "n999."));
+        QVERIFY(cp1250::toUnicode(pageBytes()).contains(" src=\"" + jpgName + "\"  width=\"60\""));
+    }
+
+    // Each film with a preview shows the store's error once and is printed without it.
+    void unreachableStoreShowsItsErrorPerFilm() {
+        dir->insertFilm("Amélie", [] {
+            V v = film("Komedie", 1, "1");
+            v[7].second = 5;
+            return v;
+        }());
+        dir->insertFilm("Bobule", film("Komedie", 0, "2"));
+        dir->insertFilm("Cesta", [] {
+            V v = film("Drama", 0, "3");
+            v[7].second = 6;
+            return v;
+        }());
+        QVERIFY(QFile::remove(dir->picturesPath()));
+
+        click(dlg->Command4);
+        QCOMPARE(boxes->count(), 2);
+        for (const msgbox::Box& b : boxes->boxes()) {
+            QVERIFY(!b.text.isEmpty());
+            QCOMPARE(b.title, kAppTitle);
+            QCOMPARE(b.buttons(), int(vb::vbOKOnly));
+        }
+        QCOMPARE(boxes->boxes()[0].text, boxes->boxes()[1].text);
+        boxes->clear();
+        const QString plot = "Žralok útočí.";
+        comparePage(
+            kDetailedHeader +
+            block({"Amélie", "1", "Komedie", "120 min", "USA", "1975", "Titulky", plot, "Roy Scheider", ""}) +
+            block({"Bobule", "2", "Komedie", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider",
+                   ""}) +
+            block(
+                {"Cesta", "3", "Drama", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider", ""}) +
+            kFooter);
+        QVERIFY(!QFile::exists(dir->picturesPath())); // never created by the export
     }
 
     void emptyCatalogueGivesHeaderAndFooter() {
@@ -238,13 +335,15 @@ private slots:
 
         click(dlg->Command1);
         comparePage(kSimpleHeader +
-                    row("Tom & Jerry &lt;i&gt;", "&lt;b&gt;Horor&lt;/b&gt;", "Český dabing", "&lt;1&gt;") + kFooter);
-        click(dlg->Command4);
-        comparePage(kDetailedHeader +
-                    block({"Tom & Jerry &lt;i&gt;", "&lt;1&gt;", "&lt;b&gt;Horor&lt;/b&gt;", "120 min", "USA", "1975",
-                           "Český dabing", "Útok&nbsp;žraloka &lt;script&gt;alert('x')&lt;/script&gt; a&b",
-                           "Roy Scheider", ""}) +
+                    row("Tom & Jerry &lt;i&gt;", "&lt;b&gt;Horor&lt;/b&gt;", "Český dabing", "&lt;1&gt;") +
                     kFooter);
+        click(dlg->Command4);
+        comparePage(
+            kDetailedHeader +
+            block({"Tom & Jerry &lt;i&gt;", "&lt;1&gt;", "&lt;b&gt;Horor&lt;/b&gt;", "120 min", "USA", "1975",
+                   "Český dabing", "Útok&nbsp;žraloka &lt;script&gt;alert('x')&lt;/script&gt; a&b",
+                   "Roy Scheider", ""}) +
+            kFooter);
     }
 
     // Characters windows-1250 lacks become references of their code points.
@@ -261,8 +360,8 @@ private slots:
         comparePage(kSimpleHeader + row(title, "Drama, S&#248;ren", "Titulky", "5") + kFooter);
         click(dlg->Command4);
         comparePage(kDetailedHeader +
-                    block({title, "5", "Drama, S&#248;ren", "120 min", "USA", "1975", "Titulky", "Žralok útočí.",
-                           cast, ""}) +
+                    block({title, "5", "Drama, S&#248;ren", "120 min", "USA", "1975", "Titulky",
+                           "Žralok útočí.", cast, ""}) +
                     kFooter);
 
         // half a pair (the database never hands one out) is no character of its own
@@ -278,8 +377,8 @@ private slots:
         dir->execute("UPDATE tDVD SET CZJm = NULL WHERE CZJm = 'Prázdný'");
 
         click(dlg->Command1); // Null sorts first
-        comparePage(kSimpleHeader + row("", "", "Neuvedeno", "") + row("Úplný", "Drama", "Český dabing", "4") +
-                    kFooter);
+        comparePage(kSimpleHeader + row("", "", "Neuvedeno", "") +
+                    row("Úplný", "Drama", "Český dabing", "4") + kFooter);
         click(dlg->Command4);
         comparePage(kDetailedHeader + block({"", "", "", "", "", "", "Neuvedeno", "", "", ""}) +
                     block({"Úplný", "4", "Drama", "120 min", "USA", "1975", "Český dabing", "Žralok útočí.",
@@ -295,7 +394,8 @@ private slots:
     }
 
     void secondBuildCannotStartWhileOneRuns() {
-        for (int i = 0; i < 3; ++i) dir->insertFilm(QString("Film %1").arg(i), film("Drama", 0));
+        for (int i = 0; i < 3; ++i)
+            dir->insertFilm(QString("Film %1").arg(i), film("Drama", 0));
         QList<bool> enabledDuringBuild;
         bool building = false;
         QTimer::singleShot(0, this, [&] { // runs at the build's first yield
@@ -313,7 +413,8 @@ private slots:
         QCOMPARE(shellRec->count(), 1);
         QVERIFY(cp1250::toUnicode(pageBytes()).startsWith(kDetailedHeader));
         QVERIFY(!dlg->Building());
-        for (auto* b : {dlg->Command1, dlg->Command2, dlg->Command3, dlg->Command4}) QVERIFY(b->isEnabled());
+        for (auto* b : {dlg->Command1, dlg->Command2, dlg->Command3, dlg->Command4})
+            QVERIFY(b->isEnabled());
     }
 
     // A page that cannot be saved leaves the last one whole and is not opened.
