@@ -59,7 +59,9 @@ frmTisknout::frmTisknout(QWidget* parent) : QDialog(parent) {
 
 QString frmTisknout::GetJazyk(const ado::Variant& Jazyk) const {
     int code = -1;
-    if (Jazyk.isNumeric()) {
+    if (Jazyk.type() == ado::Variant::Boolean) {
+        code = Jazyk.toBool() ? -1 : 0; // True is -1
+    } else if (Jazyk.isNumeric()) {
         const double v = Jazyk.toDouble();
         if (v == 0 || v == 1) code = int(v);
     } else if (Jazyk.type() == ado::Variant::String) {

@@ -175,9 +175,10 @@ private slots:
         QCOMPARE(dlg->GetJazyk(1), QString("Titulky"));
         QCOMPARE(dlg->GetJazyk("1"), QString("Titulky"));
         QCOMPARE(dlg->GetJazyk(1.0), QString("Titulky"));
+        QCOMPARE(dlg->GetJazyk(false), QString("Český dabing"));
         for (const ado::Variant& other :
              {ado::Variant(2), ado::Variant(), ado::Variant(""), ado::Variant("2"), ado::Variant("Titulky"),
-              ado::Variant(0.5), ado::Variant(-1)})
+              ado::Variant(0.5), ado::Variant(-1), ado::Variant(true)})
             QCOMPARE(dlg->GetJazyk(other), QString("Neuvedeno"));
     }
 
