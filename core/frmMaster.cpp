@@ -10,6 +10,7 @@
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
 #include "lookup/mNewVersion.h"
+#include "printing/frmTisknout.h"
 #include "records/frmDVD.h"
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
@@ -562,7 +563,10 @@ void frmMaster::mnuPopHledatObal_Click() {}    // the cover search with the sele
 void frmMaster::mnuNovaVerze_Click() {
     ZjistitNovouVerzi(this);
 }
-void frmMaster::mnuTisknout_Click() {}         // the print dialog
+void frmMaster::mnuTisknout_Click() {
+    frmTisknout dialog(this);
+    dialog.exec();
+}
 
 // --- film commands -----------------------------------------------------------
 

@@ -5,11 +5,13 @@
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
 #include "lookup/webroots.h"
+#include "printing/frmTisknout.h"
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
 #include "apppath.h"
 #include "htmlhelp.h"
+#include "shell.h"
 #include "httpserver.h"
 #include "listview.h"
 #include "msgbox.h"
@@ -307,6 +309,22 @@ private slots:
         QCOMPARE(rec->last().title, QString("Dotaz na novou verzi"));
         QCOMPARE(rec->last().icon(), int(vb::vbInformation));
         rec->clear();
+    }
+
+    void printButtonOpensThePrintDialog() {
+        shell::Recorder shell;
+        dir->insertFilm("Čelisti");
+        open();
+        QTimer::singleShot(0, [] {
+            auto* dialog = qobject_cast<frmTisknout*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QString("Tisk seznamu"));
+            dialog->Command1->click();
+            dialog->close();
+        });
+        action("keyPrint")->trigger();
+        QCOMPARE(shell.count(), 1);
+        QVERIFY(QFile::exists(dir->dataPath() + "test.htm"));
     }
 
     void konecClosesTheWindow() {
