@@ -78,8 +78,8 @@ int main(int argc, char** argv) {
     schema::CreatePictureStore(PicturesPath());
     msgbox::Recorder boxes; // a failure is counted, not shown
 
-    std::printf("%-8s %12s %12s %12s %8s %8s %14s %14s %14s\n", "size", "copy ms", "store ms", "load ms", "store/c",
-                "load/c", "copy peak+kB", "store peak+kB", "load peak+kB");
+    std::printf("%-8s %12s %12s %12s %8s %8s %14s %14s %14s\n", "size", "copy ms", "store ms", "load ms",
+                "store/c", "load/c", "copy peak+kB", "store peak+kB", "load peak+kB");
     for (qint64 mb : {5, 50}) {
         const qint64 size = mb * 1000 * 1000;
         const QString source = prog.filePath(QStringLiteral("zdroj%1.jpg").arg(mb));
@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
         const Run l = measure(3, [&] { work = LoadObalPic(id); });
 
         QFile a(source), b(work);
-        const bool same = a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) && a.size() == b.size() &&
-                          a.readAll() == b.readAll();
+        const bool same = a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+                          a.size() == b.size() && a.readAll() == b.readAll();
         std::printf("%5lld MB %12.1f %12.1f %12.1f %8.2f %8.2f %14ld %14ld %14ld%s\n", mb, c.ms, s.ms, l.ms,
                     s.ms / c.ms, l.ms / c.ms, c.peakGrowthKb, s.peakGrowthKb, l.peakGrowthKb,
                     same ? "" : "  (working file differs!)");

@@ -51,7 +51,8 @@ private slots:
         QCOMPARE(SavePicDialog(&owner), QString());
         auto asked = [&](int i) {
             const filedialogs::Request& r = script.requests().at(i);
-            return QStringList{r.kind == filedialogs::Kind::Open ? "open" : "save", r.title, r.startDir, r.defaultExt};
+            return QStringList{r.kind == filedialogs::Kind::Open ? "open" : "save", r.title, r.startDir,
+                               r.defaultExt};
         };
         QCOMPARE(asked(0), QStringList({"open", "Načtení obrázku", prog.path(), "jpg"}));
         QCOMPARE(asked(1), QStringList({"open", "Načtení obrázku", prog.path(), ""}));

@@ -59,11 +59,13 @@ class TestPictures : public QObject {
     QTemporaryDir src; // the user's picture files
 
     TestProgramDir::Row pictureRow(long picId) {
-        const auto rows = dir->rows(QStringLiteral("SELECT * FROM tPicture WHERE PicID=%1").arg(picId), dir->picturesPath());
+        const auto rows = dir->rows(QStringLiteral("SELECT * FROM tPicture WHERE PicID=%1").arg(picId),
+                                    dir->picturesPath());
         return rows.isEmpty() ? TestProgramDir::Row() : rows.first();
     }
     long pictureCount(const QString& where = QStringLiteral("1=1")) {
-        return long(dir->scalar("SELECT COUNT(*) FROM tPicture WHERE " + where, dir->picturesPath()).toLong());
+        return long(
+            dir->scalar("SELECT COUNT(*) FROM tPicture WHERE " + where, dir->picturesPath()).toLong());
     }
     QStringList dataFiles() { return QDir(dir->dataPath()).entryList(QDir::Files, QDir::Name); }
     // As the printed list exports a preview: its own connection, the row by PicID.
@@ -118,7 +120,8 @@ private slots:
 
     void savingAgainKeepsTheRow() {
         const QByteArray first = pictureBytes(300000, 1), second = pictureBytes(120000, 2);
-        const QString a = writeFile(src.filePath("a.jpg"), first), b = writeFile(src.filePath("b.jpg"), second);
+        const QString a = writeFile(src.filePath("a.jpg"), first),
+                      b = writeFile(src.filePath("b.jpg"), second);
 
         const long cover = SaveObalPic(7, a);
         QVERIFY(cover > 0);
@@ -144,7 +147,8 @@ private slots:
     void readersTakeExactlyTheStoredSize() {
         const QByteArray bytes = pictureBytes(250000, 3);
         const long id = SaveNahledPic(5, writeFile(src.filePath("n.jpg"), bytes));
-        dir->execute(QStringLiteral("UPDATE tPicture SET PicSize=150001 WHERE PicID=%1").arg(id), dir->picturesPath());
+        dir->execute(QStringLiteral("UPDATE tPicture SET PicSize=150001 WHERE PicID=%1").arg(id),
+                     dir->picturesPath());
         QVERIFY(readFile(LoadNahledPic(id)) == bytes.left(150001));
 
         QCOMPARE(exportPicture(id, "jpg"), QStringLiteral("n%1.jpg").arg(id));
@@ -208,8 +212,9 @@ private slots:
         boxes->clear();
         const QByteArray old = pictureBytes(400, 6);
         writeFile(dir->dataPath() + "nahled.jpg", old);
-        const long empty = dir->insertRow("tPicture", {{"PicDVDID", 1}, {"PicSkup", "N"}, {"PicTyp", "jpg"}, {"PicSize", 0}},
-                                          dir->picturesPath());
+        const long empty =
+            dir->insertRow("tPicture", {{"PicDVDID", 1}, {"PicSkup", "N"}, {"PicTyp", "jpg"}, {"PicSize", 0}},
+                           dir->picturesPath());
         QCOMPARE(LoadNahledPic(empty), QString());
         QVERIFY(!QFile::exists(dir->dataPath() + "nahled.jpg"));
         // Its export still has a name, and no file of that name is left.
@@ -226,7 +231,8 @@ private slots:
         // file from before stays whole.
         writeFile(dir->dataPath() + "obal.jpg", old);
         const long id = SaveObalPic(4, writeFile(src.filePath("k.jpg"), pictureBytes(150000, 7)));
-        dir->execute(QStringLiteral("UPDATE tPicture SET PicSize=250000 WHERE PicID=%1").arg(id), dir->picturesPath());
+        dir->execute(QStringLiteral("UPDATE tPicture SET PicSize=250000 WHERE PicID=%1").arg(id),
+                     dir->picturesPath());
         QCOMPARE(LoadObalPic(id), QString());
         QCOMPARE(boxes->count(), 1);
         QVERIFY(readFile(dir->dataPath() + "obal.jpg") == old);
