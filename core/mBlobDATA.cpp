@@ -29,7 +29,8 @@ enum class Written { Complete, Nothing, Failed };
 // Writes exactly `size` bytes of the data field to `target`. The file takes
 // its new content only after every byte is written and flushed, so a failed
 // write never leaves a cut picture under the name.
-Written writeBlob(ado::Recordset& rs, const QString& dataField, const QString& sizeField, const QString& target) {
+Written writeBlob(ado::Recordset& rs, const QString& dataField, const QString& sizeField,
+                  const QString& target) {
     ado::Field& data = rs(dataField);
     const qint64 size = storedSize(rs, sizeField);
     if (size == 0) {
@@ -42,7 +43,8 @@ Written writeBlob(ado::Recordset& rs, const QString& dataField, const QString& s
         const QByteArray bytes = data.GetChunk(long(length));
         if (bytes.size() != length) {
             out.cancelWriting();
-            throw vb::RuntimeError(ErrDeviceIO, QStringLiteral("Uložený obrázek je poškozený: chybí mu část dat."));
+            throw vb::RuntimeError(ErrDeviceIO,
+                                   QStringLiteral("Uložený obrázek je poškozený: chybí mu část dat."));
         }
         return out.write(bytes) == length;
     };
@@ -62,13 +64,15 @@ Written writeBlob(ado::Recordset& rs, const QString& dataField, const QString& s
 
 namespace blobdata {
 
-qint64 StoreFile(ado::Recordset& rs, const QString& path, const QString& dataField, const QString& sizeField) {
+qint64 StoreFile(ado::Recordset& rs, const QString& path, const QString& dataField,
+                 const QString& sizeField) {
     if (path.isEmpty()) return 0;
     QFile file(path);
     if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
         if (!QFileInfo::exists(path))
             throw vb::RuntimeError(vb::ErrFileNotFound, QStringLiteral("Soubor %1 nebyl nalezen.").arg(path));
-        throw vb::RuntimeError(ErrPathFileAccess, QStringLiteral("Soubor %1 nelze otevřít pro čtení.").arg(path));
+        throw vb::RuntimeError(ErrPathFileAccess,
+                               QStringLiteral("Soubor %1 nelze otevřít pro čtení.").arg(path));
     }
     const qint64 size = file.size();
     if (size == 0) {
@@ -77,14 +81,16 @@ qint64 StoreFile(ado::Recordset& rs, const QString& path, const QString& dataFie
         return 0;
     }
     if (size > std::numeric_limits<qint32>::max())
-        throw vb::RuntimeError(vb::ErrOverflow, QStringLiteral("Soubor %1 je příliš velký na uložení.").arg(path));
+        throw vb::RuntimeError(vb::ErrOverflow,
+                               QStringLiteral("Soubor %1 je příliš velký na uložení.").arg(path));
 
     ado::Field& data = rs(dataField);
     ado::Field& sizeOut = rs(sizeField);
     QByteArray buffer(qsizetype(kChunkSize), Qt::Uninitialized);
     auto piece = [&](qint64 length) {
         if (file.read(buffer.data(), length) != length)
-            throw vb::RuntimeError(ErrDeviceIO, QStringLiteral("Soubor %1 se nepodařilo přečíst celý.").arg(path));
+            throw vb::RuntimeError(ErrDeviceIO,
+                                   QStringLiteral("Soubor %1 se nepodařilo přečíst celý.").arg(path));
         data.AppendChunk(QByteArray::fromRawData(buffer.constData(), qsizetype(length)));
     };
     const qint64 remainder = size % kChunkSize;
@@ -109,8 +115,8 @@ QString BlobToFile(ado::Recordset& rs, const QString& dataField, const QString& 
     return writeBlob(rs, dataField, sizeField, target) == Written::Complete ? target : QString();
 }
 
-QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField, const QString& ext,
-                         long picId) {
+QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField,
+                         const QString& ext, long picId) {
     const QString name = QStringLiteral("n%1.%2").arg(picId).arg(vb::LCase(ext));
     const QString target = DataPath() + name;
     // An older export of the same picture must not stand in for one that failed.

@@ -24,8 +24,8 @@ QString BlobToFile(ado::Recordset& rs, const QString& dataField, const QString& 
 // As BlobToFile into data/n<picId>.<ext lower>; returns the bare file name
 // "n<picId>.<ext lower>" whether or not a file was written. When nothing
 // could be written no file of that name is left behind.
-QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField, const QString& ext,
-                         long picId);
+QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField,
+                         const QString& ext, long picId);
 
 namespace blobdata {
 // FileToBlob's work: the number of bytes put into the field, 0 when nothing

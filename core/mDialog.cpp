@@ -10,7 +10,8 @@
 
 namespace {
 
-const QString kPicFilter = QStringLiteral("JPEG Obrazek (*.jpg)") + QChar(0) + QStringLiteral("*.jpg") + QChar(0);
+const QString kPicFilter =
+    QStringLiteral("JPEG Obrazek (*.jpg)") + QChar(0) + QStringLiteral("*.jpg") + QChar(0);
 const QString kOpenTitle = QStringLiteral("Načtení obrázku");
 const QString kSaveTitle = QStringLiteral("Uložení obrázku");
 
@@ -29,8 +30,8 @@ QString OpenObalPicDialog(QWidget* owner) {
 }
 
 QString OpenNahledPicDialog(QWidget* owner) {
-    return cleanPath(
-        GetOpenFileName(kOpenTitle, kPicFilter, GetSett(QStringLiteral("Nahled"), AppPath()), QString(), owner));
+    return cleanPath(GetOpenFileName(kOpenTitle, kPicFilter, GetSett(QStringLiteral("Nahled"), AppPath()),
+                                     QString(), owner));
 }
 
 QString SavePicDialog(QWidget* owner) {

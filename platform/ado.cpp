@@ -639,6 +639,11 @@ struct Recordset::Impl {
     long addFrom = 0;
     std::vector<Pending> pending;
     std::vector<qint64> chunkPos;
+    // GetChunk's open blob: kept from one piece to the next so that SQLite
+    // keeps its place in the overflow pages (opening it anew for every piece
+    // walks the page chain from the start: quadratic in the size).
+    sqlite3_blob* chunkBlob = nullptr;
+    int chunkField = -1;
 
     long rows() const { return long(rowFlags.size()); }
     Cell* row(long r) { return reinterpret_cast<Cell*>(arena.at(rowCells[size_t(r)])); }
@@ -781,7 +786,46 @@ struct Recordset::Impl {
         editMode = adEditNone;
     }
 
-    void resetChunks() { std::fill(chunkPos.begin(), chunkPos.end(), 0); }
+    void closeChunkBlob() {
+        if (chunkBlob) sqlite3_blob_close(chunkBlob);
+        chunkBlob = nullptr;
+        chunkField = -1;
+    }
+
+    // The next piece of a long binary field of the current row, through the
+    // kept blob; the blob is let go at the field's end, so no read
+    // transaction stays open longer than the reading.
+    QByteArray readChunk(int field, qint64 from, qint64 length, qint64 total) {
+        if (length <= 0) return QByteArray();
+        const Column& col = cols[size_t(field)];
+        sqlite3* h = db();
+        QByteArray out(qsizetype(length), Qt::Uninitialized);
+        for (int attempt = 0;; ++attempt) {
+            if (!chunkBlob || chunkField != field) {
+                closeChunkBlob();
+                const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
+                                                 col.origin.toUtf8().constData(), keyOf(pos, col.tableIndex), 0,
+                                                 &chunkBlob);
+                if (rc != SQLITE_OK) {
+                    closeChunkBlob();
+                    failSqlite(h, rc);
+                }
+                chunkField = field;
+            }
+            const int rr = sqlite3_blob_read(chunkBlob, out.data(), int(length), int(from));
+            if (rr == SQLITE_OK) break;
+            closeChunkBlob();
+            // The row was written since the blob was opened: open it again once.
+            if (rr != SQLITE_ABORT || attempt > 0) failSqlite(h, rr);
+        }
+        if (from + length >= total) closeChunkBlob();
+        return out;
+    }
+
+    void resetChunks() {
+        closeChunkBlob();
+        std::fill(chunkPos.begin(), chunkPos.end(), 0);
+    }
 
     void clear() {
         cols.clear();
@@ -795,6 +839,7 @@ struct Recordset::Impl {
         rowFlags.shrink_to_fit();
         arena.clear();
         pending.clear();
+        closeChunkBlob();
         chunkPos.clear();
         stride = 0;
         live = 0;
@@ -963,6 +1008,7 @@ struct Recordset::Impl {
 
 void Recordset::Impl::updateRow() {
     requireOpen();
+    closeChunkBlob();
     if (editMode == adEditNone) return;
     sqlite3* h = db();
     const bool adding = editMode == adEditAdd;
@@ -1301,6 +1347,7 @@ void Recordset::CancelUpdate() {
 
 void Recordset::Delete() {
     d->requireOpen();
+    d->closeChunkBlob();
     d->requireWritable();
     if (d->editMode == adEditAdd) { // the new row was never written
         CancelUpdate();
@@ -1408,7 +1455,7 @@ QByteArray Field::GetChunk(long length) {
         const Cell cell = r.row(r.pos)[index_];
         switch (cellType(cell)) {
         case CBlobRef:
-            out = r.readBlob(c, r.pos, at, qMin<qint64>(length, qint64(cell.off) - at));
+            out = r.readChunk(index_, at, qMin<qint64>(length, qint64(cell.off) - at), qint64(cell.off));
             break;
         case CText:
         case CBytes:

@@ -94,7 +94,9 @@ public:
     // Long binary fields. The first AppendChunk of an edit replaces the field's
     // bytes, the next ones append; the bytes wait in a temporary file until
     // Update. GetChunk reads on from where the previous call stopped (from the
-    // start again after a move); an empty result means the end.
+    // start again after a move); an empty result means the end. A field read
+    // only in part keeps the file's read lock until the recordset moves,
+    // updates or closes.
     void AppendChunk(const QByteArray& data);
     QByteArray GetChunk(long length);
     qint64 ActualSize() const;

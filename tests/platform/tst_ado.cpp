@@ -400,6 +400,44 @@ private slots:
         QCOMPARE(dir->scalar("SELECT length(PicDat) FROM tPicture", dir->picturesPath()), Variant(1000));
     }
 
+    void piecesReadOnFromWhereTheyStopped() {
+        ado::Connection pc, other;
+        pc.Open(schema::ConnString(dir->picturesPath()));
+        other.Open(schema::ConnString(dir->picturesPath()));
+        const QByteArray first = randomBytes(350000), second = randomBytes(230000).toBase64().left(230000);
+        for (const QByteArray* data : {&first, &second}) {
+            ado::Recordset add;
+            add.Open("SELECT * FROM tPicture WHERE PicID=0", pc);
+            add.AddNew();
+            add("PicDat").AppendChunk(*data);
+            add("PicSize") = int(data->size());
+            add.Update();
+            add.Close();
+        }
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM tPicture ORDER BY PicID", pc);
+        QByteArray back;
+        for (QByteArray piece; !(piece = rs("PicDat").GetChunk(100000)).isEmpty();) back += piece;
+        QVERIFY(back == first);
+        // Read to its end, the field holds no lock: another connection writes at once.
+        other.Execute("UPDATE tPicture SET PicTyp='png'");
+
+        // Read in part, then moved: the next row from its start, and no lock left.
+        rs.MoveFirst();
+        QVERIFY(rs("PicDat").GetChunk(1000) == first.left(1000));
+        rs.MoveNext();
+        QVERIFY(rs("PicDat").GetChunk(1000) == second.left(1000));
+        rs.MoveFirst();
+        other.Execute("UPDATE tPicture SET PicTyp='jpg'");
+
+        // The row rewritten between two pieces: reading goes on in the new bytes.
+        QVERIFY(rs("PicDat").GetChunk(100000) == first.left(100000));
+        pc.Execute("UPDATE tPicture SET PicDat = zeroblob(350000) WHERE PicID = (SELECT min(PicID) FROM tPicture)");
+        QVERIFY(rs("PicDat").GetChunk(100000) == QByteArray(100000, '\0'));
+        rs.Close();
+        other.Execute("UPDATE tPicture SET PicTyp='gif'");
+    }
+
     void textsSortInCzechOrder() {
         for (const char* name : {"Ivan", "Dech", "chata", "Čelisti", "had", "Cesta", "cesta b"})
             dir->insertFilm(QString::fromUtf8(name));

@@ -1,0 +1,108 @@
+// Storing and loading a cover of 5 MB and of 50 MB against a plain copy of
+// the same file, and how far the peak memory rises during each.
+#include "core/mDatabase.h"
+#include "core/schema.h"
+
+#include "apppath.h"
+#include "msgbox.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+// A /proc/self/status figure in kB ("VmHWM", "VmRSS").
+long statusKb(const char* key) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray& line : f.readAll().split('\n'))
+        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+// Starts the peak over from the present size (Linux: "5" to clear_refs).
+bool resetPeak() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+}
+
+struct Run {
+    double ms;
+    long peakGrowthKb;
+};
+
+// The best of `times` runs, and the largest rise of the peak over the
+// resident size before a run.
+Run measure(int times, const std::function<void()>& work) {
+    Run r{1e30, 0};
+    for (int i = 0; i < times; ++i) {
+        const bool reset = resetPeak();
+        const long before = reset ? statusKb("VmRSS") : statusKb("VmHWM");
+        QElapsedTimer t;
+        t.start();
+        work();
+        r.ms = std::min(r.ms, t.nsecsElapsed() / 1e6);
+        r.peakGrowthKb = std::max(r.peakGrowthKb, statusKb("VmHWM") - before);
+    }
+    return r;
+}
+
+void writePicture(const QString& path, qint64 size) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return;
+    QRandomGenerator g(size);
+    QByteArray piece(1 << 20, Qt::Uninitialized);
+    for (qint64 left = size; left > 0; left -= piece.size()) {
+        for (qsizetype i = 0; i < piece.size(); ++i)
+            piece[i] = char(g.generate());
+        f.write(piece.constData(), std::min<qint64>(left, piece.size()));
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTemporaryDir prog;
+    SetAppPath(prog.path());
+    QDir().mkpath(DataPath());
+    schema::CreatePictureStore(PicturesPath());
+    msgbox::Recorder boxes; // a failure is counted, not shown
+
+    std::printf("%-8s %12s %12s %12s %8s %8s %14s %14s %14s\n", "size", "copy ms", "store ms", "load ms",
+                "store/c", "load/c", "copy peak+kB", "store peak+kB", "load peak+kB");
+    for (qint64 mb : {5, 50}) {
+        const qint64 size = mb * 1000 * 1000;
+        const QString source = prog.filePath(QStringLiteral("zdroj%1.jpg").arg(mb));
+        writePicture(source, size);
+        const QString copy = prog.filePath(QStringLiteral("kopie%1.jpg").arg(mb));
+
+        const Run c = measure(3, [&] {
+            QFile::remove(copy);
+            QFile::copy(source, copy);
+        });
+        long id = 0;
+        const Run s = measure(3, [&] { id = SaveObalPic(1, source); });
+        QString work;
+        const Run l = measure(3, [&] { work = LoadObalPic(id); });
+
+        QFile a(source), b(work);
+        const bool same = a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
+                          a.size() == b.size() && a.readAll() == b.readAll();
+        std::printf("%5lld MB %12.1f %12.1f %12.1f %8.2f %8.2f %14ld %14ld %14ld%s\n", mb, c.ms, s.ms, l.ms,
+                    s.ms / c.ms, l.ms / c.ms, c.peakGrowthKb, s.peakGrowthKb, l.peakGrowthKb,
+                    same ? "" : "  (working file differs!)");
+    }
+    if (boxes.count()) std::printf("messages: %d, last: %s\n", boxes.count(), qPrintable(boxes.last().text));
+    std::printf("temp folder of the layer's spool: %s\n", qPrintable(QDir::tempPath()));
+    return 0;
+}
