@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cstdio>
 #include <limits>
 
 using ado::kChunkSize;
@@ -26,38 +27,75 @@ qint64 storedSize(ado::Recordset& rs, const QString& sizeField) {
 
 enum class Written { Complete, Nothing, Failed };
 
+// Where a picture is written: the working files go through QSaveFile (the
+// editor stores them back, so they must survive a crash whole); the export
+// files of the printed list are made anew on every print, so they skip the
+// disk sync and are only renamed into place when complete.
+class PictureOut {
+public:
+    PictureOut(const QString& target, bool durable) : target_(target), durable_(durable), save_(target),
+        part_(target + QStringLiteral(".part")) {}
+    ~PictureOut() { cancel(); }
+    bool open() {
+        return durable_ ? save_.open(QIODevice::WriteOnly) : part_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    }
+    bool write(const QByteArray& bytes) {
+        return (durable_ ? save_.write(bytes) : part_.write(bytes)) == bytes.size();
+    }
+    void cancel() {
+        if (durable_) {
+            if (save_.isOpen()) save_.cancelWriting();
+        } else if (part_.isOpen() || part_.exists()) {
+            part_.close();
+            part_.remove();
+        }
+    }
+    bool commit() {
+        if (durable_) return save_.commit();
+        part_.close();
+        if (part_.error() != QFileDevice::NoError) return false;
+        // rename(2) replaces the old file in one step
+        return std::rename(QFile::encodeName(part_.fileName()).constData(),
+                           QFile::encodeName(target_).constData()) == 0;
+    }
+
+private:
+    QString target_;
+    bool durable_;
+    QSaveFile save_;
+    QFile part_;
+};
+
 // Writes exactly `size` bytes of the data field to `target`. The file takes
-// its new content only after every byte is written and flushed, so a failed
-// write never leaves a cut picture under the name.
+// its new content only after every byte is written, so a failed write never
+// leaves a cut picture under the name.
 Written writeBlob(ado::Recordset& rs, const QString& dataField, const QString& sizeField,
-                  const QString& target) {
+                  const QString& target, bool durable) {
     ado::Field& data = rs(dataField);
     const qint64 size = storedSize(rs, sizeField);
     if (size == 0) {
         QFile::remove(target);
         return Written::Nothing;
     }
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly)) return Written::Failed;
+    PictureOut out(target, durable);
+    if (!out.open()) return Written::Failed;
     auto piece = [&](qint64 length) {
         const QByteArray bytes = data.GetChunk(long(length));
         if (bytes.size() != length) {
-            out.cancelWriting();
+            out.cancel();
             throw vb::RuntimeError(ErrDeviceIO,
                                    QStringLiteral("Uložený obrázek je poškozený: chybí mu část dat."));
         }
-        return out.write(bytes) == length;
+        return out.write(bytes);
     };
     bool ok = true;
     const qint64 remainder = size % kChunkSize;
     if (remainder > 0) ok = piece(remainder);
     for (qint64 i = size / kChunkSize; ok && i > 0; --i)
         ok = piece(kChunkSize);
-    if (!ok) {
-        out.cancelWriting();
-        return Written::Failed;
-    }
-    return out.commit() ? Written::Complete : Written::Failed;
+    if (ok && out.commit()) return Written::Complete;
+    out.cancel();
+    return Written::Failed;
 }
 
 } // namespace
@@ -112,7 +150,7 @@ QString BlobToFile(ado::Recordset& rs, const QString& dataField, const QString& 
                    const QString& kind) {
     const QString name = kind == QLatin1String("O") ? QStringLiteral("obal.") : QStringLiteral("nahled.");
     const QString target = DataPath() + name + vb::LCase(ext);
-    return writeBlob(rs, dataField, sizeField, target) == Written::Complete ? target : QString();
+    return writeBlob(rs, dataField, sizeField, target, true) == Written::Complete ? target : QString();
 }
 
 QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField,
@@ -120,6 +158,6 @@ QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QSt
     const QString name = QStringLiteral("n%1.%2").arg(picId).arg(vb::LCase(ext));
     const QString target = DataPath() + name;
     // An older export of the same picture must not stand in for one that failed.
-    if (writeBlob(rs, dataField, sizeField, target) == Written::Failed) QFile::remove(target);
+    if (writeBlob(rs, dataField, sizeField, target, false) == Written::Failed) QFile::remove(target);
     return name;
 }
