@@ -77,7 +77,8 @@ QString decodeEntities(const QString& text) {
                 QString ch;
                 bool ok = false;
                 if (name.startsWith(QLatin1Char('#'))) {
-                    const bool hex = name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'));
+                    const bool hex =
+                        name.size() > 1 && (name[1] == QLatin1Char('x') || name[1] == QLatin1Char('X'));
                     const uint code = name.mid(hex ? 2 : 1).toUInt(&ok, hex ? 16 : 10);
                     ok = ok && code > 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
                     if (ok) ch = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
@@ -100,9 +101,12 @@ QString decodeEntities(const QString& text) {
 QString afterSpaces(QString rest) {
     for (;;) {
         rest = rest.trimmed();
-        if (rest.startsWith(QLatin1Char(';'))) rest.remove(0, 1);
-        else if (rest.startsWith(kNbsp)) rest.remove(0, kNbsp.size());
-        else return rest;
+        if (rest.startsWith(QLatin1Char(';')))
+            rest.remove(0, 1);
+        else if (rest.startsWith(kNbsp))
+            rest.remove(0, kNbsp.size());
+        else
+            return rest;
     }
 }
 
@@ -120,10 +124,11 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     Command1 = makeButton(this, "Command1", QStringLiteral("Hledej"), twips(7080, 105, 1320, 345));
 
     QGroupBox* info = makeFrame(this, "Frame1", QStringLiteral("Informace"), twips(120, 600, 8280, 795));
-    lblInfo = makeLabel(info, "lblInfo",
-                        QStringLiteral("Vzhledem k tomu, že se mohou názvy filmů v drobnostech lišit, doporučuji "
-                                       "zadávat jen některá slova z názvu filmu."),
-                        twips(120, 240, 8040, 480));
+    lblInfo =
+        makeLabel(info, "lblInfo",
+                  QStringLiteral("Vzhledem k tomu, že se mohou názvy filmů v drobnostech lišit, doporučuji "
+                                 "zadávat jen některá slova z názvu filmu."),
+                  twips(120, 240, 8040, 480));
     lblInfo->setWordWrap(true);
 
     QGroupBox* found =
@@ -149,7 +154,8 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     imgNahled->setAlignment(Qt::AlignCenter);
     Command2 = makeButton(picNahled, "Command2", QStringLiteral("Uložit obal jako JPG soubor"),
                           twips(120, 6480, 3000, 375));
-    Command3 = makeButton(picNahled, "Command3", QStringLiteral("Vytisknout obal"), twips(3240, 6480, 2160, 375));
+    Command3 =
+        makeButton(picNahled, "Command3", QStringLiteral("Vytisknout obal"), twips(3240, 6480, 2160, 375));
     Command5 = makeButton(picNahled, "Command5", QStringLiteral("Pokračuj"), twips(7080, 6480, 1320, 375));
     picNahled->hide();
 
@@ -164,8 +170,8 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     Combo1 = new QComboBox(picPrinter);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setGeometry(twips(120, 450, 4680, 315));
-    cmdSelectPrinterPrint =
-        makeButton(picPrinter, "cmdSelectPrinterPrint", QStringLiteral("Tiskni"), twips(3480, 960, 1320, 375));
+    cmdSelectPrinterPrint = makeButton(picPrinter, "cmdSelectPrinterPrint", QStringLiteral("Tiskni"),
+                                       twips(3480, 960, 1320, 375));
     picPrinter->hide();
 
     connect(Command1, &QPushButton::clicked, this, &frmFindObal::Command1_Click);
@@ -179,9 +185,13 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     Text1->setFocus();
 }
 
-QString frmFindObal::SearchPagePath() { return DataPath() + QStringLiteral("sezobf.htm"); }
+QString frmFindObal::SearchPagePath() {
+    return DataPath() + QStringLiteral("sezobf.htm");
+}
 
-QString frmFindObal::CoverPath() { return DataPath() + QStringLiteral("fobl.jpg"); }
+QString frmFindObal::CoverPath() {
+    return DataPath() + QStringLiteral("fobl.jpg");
+}
 
 QString frmFindObal::SearchUrl(const QString& words) {
     // Form encoding of the site's own search form; a character the code page
@@ -190,8 +200,8 @@ QString frmFindObal::SearchUrl(const QString& words) {
     QString query;
     for (char c : bytes) {
         const uchar b = uchar(c);
-        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' || b == '_' ||
-            b == '.' || b == '~')
+        if ((b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || (b >= '0' && b <= '9') || b == '-' ||
+            b == '_' || b == '.' || b == '~')
             query += QLatin1Char(c);
         else if (b == ' ')
             query += QLatin1Char('+');
@@ -232,7 +242,8 @@ void frmFindObal::ZpracujZaznamy(const QString& page) {
         return;
     }
     lvwDVD->BeginUpdate();
-    for (qsizetype i = 0; i + 1 < parts.size(); ++i) ZiskejData(parts[i]);
+    for (qsizetype i = 0; i + 1 < parts.size(); ++i)
+        ZiskejData(parts[i]);
     lvwDVD->EndUpdate();
 }
 
@@ -281,8 +292,8 @@ void frmFindObal::Command4_Click() {
         QTemporaryFile part(DataPath() + QStringLiteral("fobl.XXXXXX.part"));
         QByteArray bytes;
         QImage picture;
-        if (part.open() && DownloadFile(CoverUrl(id), part.fileName()) && readBytes(part.fileName(), &bytes) &&
-            picture.loadFromData(bytes)) {
+        if (part.open() && DownloadFile(CoverUrl(id), part.fileName()) &&
+            readBytes(part.fileName(), &bytes) && picture.loadFromData(bytes)) {
             QSaveFile out(CoverPath());
             loaded = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
         }
@@ -334,7 +345,8 @@ void frmFindObal::Command3_Click() {
     if (cover_.isNull()) return;
     const QStringList names = printer::PrinterNames();
     if (names.isEmpty()) {
-        MsgBox(QStringLiteral("Není nainstalována žádná tiskárna, obal nelze vytisknout."), vb::vbExclamation);
+        MsgBox(QStringLiteral("Není nainstalována žádná tiskárna, obal nelze vytisknout."),
+               vb::vbExclamation);
         return;
     }
     Combo1->clear();
@@ -352,7 +364,8 @@ void frmFindObal::cmdSelectPrinterPrint_Click() {
     QImage picture(CoverPath());
     if (picture.isNull()) picture = cover_;
     if (!job.PaintPicture(picture, 10, 10, 15600, 10480) || !job.EndDoc())
-        MsgBox(QStringLiteral("Obal se nepodařilo vytisknout.\r\n%1").arg(job.ErrorText()), vb::vbExclamation);
+        MsgBox(QStringLiteral("Obal se nepodařilo vytisknout.\r\n%1").arg(job.ErrorText()),
+               vb::vbExclamation);
 }
 
 void frmFindObal::reject() {}

@@ -62,7 +62,8 @@ bool PrintJob::begin() {
         printer_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(device_), QPrinter::HighResolution);
     }
     printer_->setDocName(QStringLiteral("Zorv DVD Merva-lóna"));
-    printer_->setPageOrientation(orientation_ == vbPRORLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer_->setPageOrientation(orientation_ == vbPRORLandscape ? QPageLayout::Landscape
+                                                                 : QPageLayout::Portrait);
     auto painter = std::make_unique<QPainter>();
     if (!painter->begin(printer_.get())) {
         error_ = QStringLiteral("Tiskárnu \"%1\" nelze otevřít.").arg(device_);
@@ -73,7 +74,8 @@ bool PrintJob::begin() {
     return true;
 }
 
-bool PrintJob::PaintPicture(const QImage& picture, int leftTwips, int topTwips, int widthTwips, int heightTwips) {
+bool PrintJob::PaintPicture(const QImage& picture, int leftTwips, int topTwips, int widthTwips,
+                            int heightTwips) {
     if (picture.isNull()) {
         error_ = QStringLiteral("Obrázek nelze načíst.");
         return false;
@@ -87,7 +89,8 @@ bool PrintJob::PaintPicture(const QImage& picture, int leftTwips, int topTwips, 
     return true;
 }
 
-bool PrintJob::PaintPicture(const QString& file, int leftTwips, int topTwips, int widthTwips, int heightTwips) {
+bool PrintJob::PaintPicture(const QString& file, int leftTwips, int topTwips, int widthTwips,
+                            int heightTwips) {
     return PaintPicture(QImage(file), leftTwips, topTwips, widthTwips, heightTwips);
 }
 
@@ -96,8 +99,10 @@ bool PrintJob::EndDoc() {
     const bool ok = painter_->end();
     painter_.reset();
     printer_.reset();
-    if (ok) pages_ = 1;
-    else error_ = QStringLiteral("Dokument se nepodařilo odeslat na tiskárnu \"%1\".").arg(device_);
+    if (ok)
+        pages_ = 1;
+    else
+        error_ = QStringLiteral("Dokument se nepodařilo odeslat na tiskárnu \"%1\".").arg(device_);
     if (g_seam) {
         PdfSeam::Document doc;
         doc.deviceName = device_;
@@ -118,10 +123,16 @@ PdfSeam::PdfSeam(const QStringList& names, const QString& defaultName, const QSt
     g_seam = this;
 }
 
-PdfSeam::~PdfSeam() { g_seam = previous_; }
+PdfSeam::~PdfSeam() {
+    g_seam = previous_;
+}
 
-PdfSeam* PdfSeam::current() { return g_seam; }
+PdfSeam* PdfSeam::current() {
+    return g_seam;
+}
 
-QString PdfSeam::nextPdfPath() { return QDir(folder_).filePath(QString::number(++made_) + QStringLiteral(".pdf")); }
+QString PdfSeam::nextPdfPath() {
+    return QDir(folder_).filePath(QString::number(++made_) + QStringLiteral(".pdf"));
+}
 
 } // namespace printer
