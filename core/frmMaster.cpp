@@ -9,6 +9,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
+#include "lookup/frmFindObal.h"
 #include "lookup/mNewVersion.h"
 #include "printing/frmTisknout.h"
 #include "records/frmDVD.h"
@@ -25,6 +26,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
@@ -558,8 +560,17 @@ void frmMaster::mnuVypujcky_Click() {
 void frmMaster::mnuPridatUzivatele_Click() {
     frmUser::OpenNew(this);
 }
-void frmMaster::mnuNajitObal_Click() {}        // the cover search
-void frmMaster::mnuPopHledatObal_Click() {}    // the cover search with the selected title
+void frmMaster::mnuNajitObal_Click() {
+    frmFindObal search(this);
+    search.exec();
+}
+
+void frmMaster::mnuPopHledatObal_Click() {
+    if (!lvwList->SelectedItem()) return;
+    frmFindObal search(this);
+    search.Text1->setText(vb::Trim(SelectedTitle()));
+    search.exec();
+}
 void frmMaster::mnuNovaVerze_Click() {
     ZjistitNovouVerzi(this);
 }

@@ -4,6 +4,7 @@
 #include "core/frmMaster.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "lookup/frmFindObal.h"
 #include "lookup/webroots.h"
 #include "printing/frmTisknout.h"
 #include "records/frmOddeleniList.h"
@@ -325,6 +326,26 @@ private slots:
         action("keyPrint")->trigger();
         QCOMPARE(shell.count(), 1);
         QVERIFY(QFile::exists(dir->dataPath() + "test.htm"));
+    }
+
+    void coverSearchOpensWithTheSelectedTitle() {
+        const long film = dir->insertFilm("  Pelíšky ");
+        open();
+        QStringList seen;
+        auto answer = [&seen] {
+            QTimer::singleShot(0, [&seen] {
+                auto* search = qobject_cast<frmFindObal*>(QApplication::activeModalWidget());
+                QVERIFY(search);
+                seen << search->Text1->text();
+                search->close();
+            });
+        };
+        answer();
+        action("mnuNajitObal")->trigger();
+        select(film);
+        answer();
+        action("mnuPopHledatObal")->trigger();
+        QCOMPARE(seen, QStringList({"", "Pelíšky"}));
     }
 
     void konecClosesTheWindow() {
