@@ -30,12 +30,13 @@
 namespace {
 
 const QString kSearchPath = QStringLiteral("/hledani-filmu-hercu-reziseru-ve-filmove-databazi/?search=");
-const QString kTitleMarker =
-    QStringLiteral("<h1 style='font-size: 18px;font-weight:bold;color: #000000;font-family: Tahoma;display:inline'>");
+const QString kTitleMarker = QStringLiteral(
+    "<h1 style='font-size: 18px;font-weight:bold;color: #000000;font-family: Tahoma;display:inline'>");
 const QString kOtherTitlesMarker =
     QStringLiteral("<span style='font-size: 18px;font-weight:bold;color: #000000;font-family: Tahoma;'>");
 const QString kOtherTitlesEnd = QStringLiteral("</table>             <br>");
-const QString kPlotMarker = QStringLiteral("<span class='komentar_font' style='text-align:justify;width:700px;'>");
+const QString kPlotMarker =
+    QStringLiteral("<span class='komentar_font' style='text-align:justify;width:700px;'>");
 
 QRect twips(int x, int y, int w, int h) {
     return QRect(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
@@ -123,7 +124,8 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     // Right: search and hit list.
     Text1 = place(new QLineEdit(this), "Text1", twips(5610, 120, 2700, 330));
     Command1 = makeButton(this, "Command1", QStringLiteral("Hledej"), twips(8400, 105, 1080, 360));
-    Label3 = place(new QLabel(QStringLiteral("Nalezené záznamy:"), this), "Label3", twips(5610, 540, 3870, 255));
+    Label3 =
+        place(new QLabel(QStringLiteral("Nalezené záznamy:"), this), "Label3", twips(5610, 540, 3870, 255));
     lvwSeznam = place(new ListView(this), "lvwSeznam", twips(5610, 810, 3870, 3000));
     lvwSeznam->AddColumn(QStringLiteral("Název"), 2700);
     lvwSeznam->AddColumn(QStringLiteral("URL"), 1800);
@@ -132,20 +134,22 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     chkGetPicture = place(new QCheckBox(QStringLiteral("Přenášet i obrázek náhledu"), this), "chkGetPicture",
                           twips(5610, 4650, 3870, 300));
     chkGetPicture->setChecked(true);
-    cmdInsertData = makeButton(this, "cmdInsertData", QStringLiteral("Vložit data"), twips(5610, 5100, 1800, 375));
+    cmdInsertData =
+        makeButton(this, "cmdInsertData", QStringLiteral("Vložit data"), twips(5610, 5100, 1800, 375));
     cmdStorno = makeButton(this, "cmdStorno", QStringLiteral("Storno"), twips(7680, 5100, 1800, 375));
 
     // The found values lie outside the client area until "Načti data" moves them in.
     frmData = place(new QGroupBox(this), "frmData", twips(9800, 30, 5400, 5430));
-    const char* const captions[] = {"CZ název:", "Původní název:", "Žánr:", "Stát:", "Rok vydání:",
-                                    "Délka filmu:", "Režie:", "Herci:", "Popis:"};
+    frmData->setAutoFillBackground(true);
+    const char* const captions[] = {"CZ název:",    "Původní název:", "Žánr:",  "Stát:", "Rok vydání:",
+                                    "Délka filmu:", "Režie:",         "Herci:", "Popis:"};
     const int rowTop[] = {180, 540, 900, 1260, 1620, 1980, 2340, 2700, 3480};
     for (int i = 0; i < 9; ++i) {
         auto* caption = new QLabel(QString::fromUtf8(captions[i]), frmData);
-        lbl << place(caption, nullptr, twips(120, rowTop[i] + 30, 1230, 255));
+        lbl << place(caption, nullptr, twips(90, rowTop[i] + 30, 1380, 255));
         caption->setObjectName(indexedName("lbl", i));
     }
-    const int boxLeft = 1380, boxWidth = 2490;
+    const int boxLeft = 1500, boxWidth = 2400;
     findCZ = place(new QLineEdit(frmData), "findCZ", twips(boxLeft, rowTop[0], boxWidth, 315));
     findPuvName = place(new QComboBox(frmData), "findPuvName", twips(boxLeft, rowTop[1], boxWidth, 315));
     findPuvName->setEditable(true);
@@ -156,7 +160,7 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     findDelka = place(new QLineEdit(frmData), "findDelka", twips(boxLeft, rowTop[5], 1200, 315));
     findRezie = place(new QLineEdit(frmData), "findRezie", twips(boxLeft, rowTop[6], boxWidth, 315));
     findHerci = place(new QPlainTextEdit(frmData), "findHerci", twips(boxLeft, rowTop[7], boxWidth, 720));
-    findPopis = place(new QPlainTextEdit(frmData), "findPopis", twips(boxLeft, rowTop[8], 3900, 1800));
+    findPopis = place(new QPlainTextEdit(frmData), "findPopis", twips(boxLeft, rowTop[8], 3780, 1800));
     for (QPlainTextEdit* memo : {findHerci, findPopis})
         memo->setTabChangesFocus(true);
     picWenImgNahl = place(new QLabel(frmData), "picWenImgNahl", twips(3990, 180, 1290, 1770));
@@ -170,7 +174,8 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     picTime->setFrameShape(QFrame::Box);
     picTime->setAutoFillBackground(true);
     for (int i = 0; i < 2; ++i) {
-        auto* l = new QLabel(i == 0 ? QStringLiteral("Prosím strpení") : QStringLiteral("čtou a nahrávají se data ..."),
+        auto* l = new QLabel(i == 0 ? QStringLiteral("Prosím strpení")
+                                    : QStringLiteral("čtou a nahrávají se data ..."),
                              picTime);
         Label1 << place(l, nullptr, twips(120, 120 + i * 360, 2960, 300));
         l->setObjectName(indexedName("Label1", i));
@@ -285,12 +290,18 @@ QString frmCSFDFind::NajdiURLPolozky(const QString& marker) const {
 
 QString frmCSFDFind::OdebratTagy(const QString& text) {
     static const QList<QPair<QString, QString>> replacements = {
-        {QStringLiteral("&nbsp;"), QStringLiteral(" ")},  {QStringLiteral("&eacute;"), QStringLiteral("é")},
-        {QStringLiteral("&iacute;"), QStringLiteral("í")}, {QStringLiteral("&ccedil;"), QStringLiteral("ç")},
-        {QStringLiteral("&ouml;"), QStringLiteral("ö")},   {QStringLiteral("&amp;"), QStringLiteral("&")},
-        {QStringLiteral("&quot;"), QStringLiteral("\"")},  {QStringLiteral("<b>"), QString()},
-        {QStringLiteral("<i>"), QString()},                {QStringLiteral("<br>"), QStringLiteral("\r\n")},
-        {QStringLiteral("</b>"), QString()},               {QStringLiteral("</i>"), QString()},
+        {QStringLiteral("&nbsp;"), QStringLiteral(" ")},
+        {QStringLiteral("&eacute;"), QStringLiteral("é")},
+        {QStringLiteral("&iacute;"), QStringLiteral("í")},
+        {QStringLiteral("&ccedil;"), QStringLiteral("ç")},
+        {QStringLiteral("&ouml;"), QStringLiteral("ö")},
+        {QStringLiteral("&amp;"), QStringLiteral("&")},
+        {QStringLiteral("&quot;"), QStringLiteral("\"")},
+        {QStringLiteral("<b>"), QString()},
+        {QStringLiteral("<i>"), QString()},
+        {QStringLiteral("<br>"), QStringLiteral("\r\n")},
+        {QStringLiteral("</b>"), QString()},
+        {QStringLiteral("</i>"), QString()},
     };
     QString out = text;
     for (const auto& [from, to] : replacements)
@@ -408,9 +419,11 @@ void frmCSFDFind::Command2_Click() {
         redrawFrame();
 
         Step(err, [&] {
-            const QString id = NajdiURLPolozky(QStringLiteral("<a href=\"") + ImdbRoot() + QStringLiteral("/title/"));
+            const QString id =
+                NajdiURLPolozky(QStringLiteral("<a href=\"") + ImdbRoot() + QStringLiteral("/title/"));
             if (id.isEmpty()) return;
-            if (!StahniDetail(ImdbRoot() + QStringLiteral("/title/") + id, QStringLiteral("detailimdb.find"))) return;
+            if (!StahniDetail(ImdbRoot() + QStringLiteral("/title/") + id, QStringLiteral("detailimdb.find")))
+                return;
             RichTextBox2 = ReadUTF8File(DataPath() + QStringLiteral("detailimdb.find"));
             QString title = NajdiTextPolozky2(QStringLiteral("<title>"), QStringLiteral("</title>"));
             for (int year = 1900; year <= 2100; ++year)

@@ -33,8 +33,8 @@ public:
     QLineEdit* Text1;
     QPushButton* Command1; // "Hledej"
     QLabel* Label3;
-    ListView* lvwSeznam; // text: name, sub-item 1: the film's path on the site
-    QLabel* Label2;      // hit count, progress of "Načti data"
+    ListView* lvwSeznam;   // text: name, sub-item 1: the film's path on the site
+    QLabel* Label2;        // hit count, progress of "Načti data"
     QPushButton* Command2; // "Načti data"
 
     // --- found values (read by the editor after the window closed)
@@ -49,8 +49,8 @@ public:
     QLineEdit* findRezie;
     QPlainTextEdit* findHerci;
     QPlainTextEdit* findPopis;
-    QLabel* picWenImgNahl; // the poster
-    QLineEdit* Text2;      // local path of the poster file
+    QLabel* picWenImgNahl;    // the poster
+    QLineEdit* Text2;         // local path of the poster file
     QCheckBox* chkGetPicture; // ticked: the editor takes the poster as the preview
 
     QPushButton* cmdInsertData; // "Vložit data"
@@ -75,7 +75,8 @@ public:
     QString NajdiTextPolozky(const QString& startMarker, const QString& endMarker) const;
     QString NajdiTextPolozky2(const QString& startMarker, const QString& endMarker) const;
     QString NajdiURLPolozky(const QString& marker) const;
-    static QString NajdiTextPolozkyString(const QString& text, const QString& startMarker, const QString& endMarker);
+    static QString NajdiTextPolozkyString(const QString& text, const QString& startMarker,
+                                          const QString& endMarker);
     static QString OdebratTagy(const QString& text);
 
     // --- handlers

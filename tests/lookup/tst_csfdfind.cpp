@@ -121,29 +121,13 @@ private slots:
     void windowAsDesigned() {
         frmCSFDFind* w = open();
         QCOMPARE(w->windowTitle(), QString("Vyhledat v ČSFD"));
-        QCOMPARE(w->Command1->text(), QString("Hledej"));
-        QCOMPARE(w->Command2->text(), QString("Načti data"));
-        QCOMPARE(w->cmdInsertData->text(), QString("Vložit data"));
-        QCOMPARE(w->cmdStorno->text(), QString("Storno"));
-        QCOMPARE(w->Label3->text(), QString("Nalezené záznamy:"));
-        QCOMPARE(w->lvwSeznam->Column(1)->Text(), QString("Název"));
-        QCOMPARE(w->lvwSeznam->Column(2)->Text(), QString("URL"));
-        QCOMPARE(w->chkGetPicture->text(), QString("Přenášet i obrázek náhledu"));
-        QVERIFY(w->chkGetPicture->isChecked());
-        QStringList captions;
-        for (int i = 0; i < 9; ++i) {
-            QCOMPARE(w->findChild<QLabel*>(QString("lbl_%1").arg(i)), w->lbl[i]);
-            captions << w->lbl[i]->text();
-        }
-        QCOMPARE(captions, QStringList({"CZ název:", "Původní název:", "Žánr:", "Stát:", "Rok vydání:",
-                                        "Délka filmu:", "Režie:", "Herci:", "Popis:"}));
-        QCOMPARE(w->Label1[0]->text(), QString("Prosím strpení"));
-        QCOMPARE(w->Label1[1]->text(), QString("čtou a nahrávají se data ..."));
-        for (const char* name : {"Text1", "Command1", "lvwSeznam", "Label2", "Command2", "frmData", "findCZ",
-                                 "findPuvName", "findZanr", "findStat", "findRok", "findDelka", "findRezie",
-                                 "findHerci", "findPopis", "picWenImgNahl", "Text2", "chkGetPicture",
-                                 "cmdInsertData", "cmdStorno", "picTime", "Picture2"})
+        for (const char* name :
+             {"Text1",         "Command1",    "lvwSeznam", "Label2",        "Command2", "frmData",
+              "findCZ",        "findPuvName", "findZanr",  "findStat",      "findRok",  "findDelka",
+              "findRezie",     "findHerci",   "findPopis", "picWenImgNahl", "Text2",    "chkGetPicture",
+              "cmdInsertData", "cmdStorno",   "picTime",   "lbl_8",         "Label1_1"})
             QVERIFY2(w->findChild<QWidget*>(name), name);
+        QVERIFY(w->chkGetPicture->isChecked());
         QVERIFY(!w->VlozitData);
         QVERIFY(!w->picTime->isVisible());
         // The found values wait outside the client area until a film is loaded.
@@ -152,31 +136,24 @@ private slots:
             QVERIFY(!b->isDefault() && !b->autoDefault());
         QTest::keyClick(w, Qt::Key_Escape);
         QVERIFY(w->isVisible());
-        QCOMPARE(server_->requestCount(), 0);
-    }
-
-    void prefillTakesTheTrimmedTitleOnly() {
-        frmCSFDFind* w = open();
+        // The editor's title goes in trimmed; a blank one leaves the box alone.
         w->PredpripravSTR("  Kolja  ");
+        w->PredpripravSTR("   ");
         QCOMPARE(w->Text1->text(), QString("Kolja"));
-        frmCSFDFind other;
-        other.PredpripravSTR("   ");
-        QCOMPARE(other.Text1->text(), QString());
         QCOMPARE(server_->requestCount(), 0);
     }
 
     void queryEncoding() {
         QCOMPARE(frmCSFDFind::UpravText("Pelíšky"), QString("Pel%ED%9Aky"));
         QCOMPARE(frmCSFDFind::UpravText("Vratné lahve"), QString("Vratn%E9+lahve"));
-        QCOMPARE(frmCSFDFind::UpravText(""), QString());
-        QCOMPARE(frmCSFDFind::UpravText("z{|}~\x7f"), QString("z%7B%7C%7D%7E%7F"));
-        QCOMPARE(frmCSFDFind::UpravText("a=b?c/d"), QString("a=b?c/d"));
+        QCOMPARE(frmCSFDFind::UpravText("a=b?c/d~"), QString("a=b?c/d%7E"));
         // Characters that would split or cut the query are escaped.
         QCOMPARE(frmCSFDFind::UpravText("AT&T"), QString("AT%26T"));
         QCOMPARE(frmCSFDFind::UpravText("a+b {x}"), QString("a%2Bb+%7Bx%7D"));
         QCOMPARE(frmCSFDFind::UpravText("Kód #3 100%"), QString("K%F3d+%233+100%25"));
         // Outside the code page: "?", a surrogate pair counting once.
-        QCOMPARE(frmCSFDFind::UpravText(QString("x\u4e2dy") + QChar(0xD83C) + QChar(0xDFAC)), QString("x?y?"));
+        QCOMPARE(frmCSFDFind::UpravText(QString("x\u4e2dy") + QChar(0xD83C) + QChar(0xDFAC)),
+                 QString("x?y?"));
 
         // "Hledej" sends Text1 as it stands, blanks included.
         frmCSFDFind* w = open();
@@ -258,7 +235,8 @@ private slots:
         QStringList asked;
         for (const auto& r : server_->requests())
             asked << r.target;
-        QCOMPARE(asked, QStringList({kKolja, kKolja + "?text=1", "/title/tt0116790", "/posters/1234-kolja.jpg"}));
+        QCOMPARE(asked,
+                 QStringList({kKolja, kKolja + "?text=1", "/title/tt0116790", "/posters/1234-kolja.jpg"}));
 
         // Cut from the full-text page.
         QCOMPARE(w->findCZ->text(), QString("Kolja"));
@@ -267,9 +245,11 @@ private slots:
         QCOMPARE(w->findRok->text(), QString("1996"));
         QCOMPARE(w->findDelka->text(), QString("105 min"));
         QCOMPARE(w->findRezie->text(), QString("Jan Svěrák"));
-        QCOMPARE(frmCSFDFind::BoxText(w->findHerci), QString("Zdeněk Svěrák, Andrej Chalimon, Libuše Šafránková"));
+        QCOMPARE(frmCSFDFind::BoxText(w->findHerci),
+                 QString("Zdeněk Svěrák, Andrej Chalimon, Libuše Šafránková"));
         QCOMPARE(frmCSFDFind::BoxText(w->findPopis),
-                 QString("Obstarožní violoncellista Louka se ožení s Ruskou.\r\n\r\nFilm získal Oscara & Zlatý glóbus."));
+                 QString("Obstarožní violoncellista Louka se ožení s Ruskou.\r\n\r\nFilm získal Oscara & "
+                         "Zlatý glóbus."));
         // The other titles replace the IMDb title; the last one shows.
         QCOMPARE(comboItems(w->findPuvName), QStringList({"Kolja", "Kolya", "Koľa"}));
         QCOMPARE(w->findPuvName->currentText(), QString("Koľa"));
@@ -286,14 +266,13 @@ private slots:
         QCOMPARE(w->Label2->text(), QString("Hotovo z 65%"));
         QVERIFY(!w->picTime->isVisible());
         QCOMPARE(w->frmData->pos(), QPoint(TwipsToPixels(90), TwipsToPixels(30)));
-        QVERIFY(w->frmData->isVisible());
-        QCOMPARE(w->size(), QSize(TwipsToPixels(9570), TwipsToPixels(5820)));
     }
 
     void imdbTitleWithoutYear() {
         routeKolja();
         // Without the other-titles table the IMDb title stays in the combo.
-        server_->route(kKolja, page("film_kolja.html").replace("<table cellpadding='0'", "<table cellpadding='1'"));
+        server_->route(kKolja,
+                       page("film_kolja.html").replace("<table cellpadding='0'", "<table cellpadding='1'"));
         server_->route(kKolja + "?text=1", QByteArray(), "text/html", 404);
         frmCSFDFind* w = open();
         w->findPuvName->addItem("dřívější");
@@ -308,6 +287,7 @@ private slots:
         QCOMPARE(frmCSFDFind::BoxText(w->findPopis), QString("Zkrácený popis filmu."));
         QCOMPARE(frmCSFDFind::BoxText(w->findHerci), QString("Zdeněk Svěrák, Andrej Chalimon"));
         QCOMPARE(w->findRok->text(), QString("1996"));
+        QCOMPARE(w->findDelka->text(), QString("1 ")); // no "min": its first two characters
         QCOMPARE(dataFile("detail.find"), QByteArray("<missing>"));
     }
 
@@ -369,13 +349,6 @@ private slots:
         QCOMPARE(dataFile("detailsmall.find"), QByteArray("<missing>"));
         QVERIFY(!w->picTime->isVisible());
         QVERIFY(w->Command2->isEnabled());
-
-        // And once it is there again, the same window loads it.
-        routeKolja();
-        boxes_->clear();
-        QTest::mouseClick(w->Command2, Qt::LeftButton);
-        QCOMPARE(boxes_->count(), 0);
-        QCOMPARE(w->findCZ->text(), QString("Kolja"));
     }
 
     void imdbAndPosterFailures() {
@@ -458,44 +431,34 @@ private slots:
         delete w;
 
         w = new frmCSFDFind;
-        QTimer::singleShot(0, w.data(), [w] {
-            QTest::keyClick(w, Qt::Key_Escape);
-            if (w->isVisible()) QTest::mouseClick(w->cmdStorno, Qt::LeftButton);
-        });
+        QTimer::singleShot(0, w.data(), [w] { QTest::mouseClick(w->cmdStorno, Qt::LeftButton); });
         QCOMPARE(w->exec(), int(QDialog::Rejected));
         QVERIFY(!w->VlozitData);
         delete w;
 
         w = new frmCSFDFind;
         QTimer::singleShot(0, w.data(), [w] { w->close(); });
-        w->exec();
+        QCOMPARE(w->exec(), int(QDialog::Rejected));
         QVERIFY(!w->VlozitData);
-        QVERIFY(!w->isVisible());
         delete w;
     }
 
     void markerOperations() {
         frmCSFDFind w;
-        w.RichTextBox1 = "x REŽIE:\r\n  Jan Novák </a> y";
+        w.RichTextBox1 = "x REŽIE:\r\n  Jan Novák </a> konec < start";
         QCOMPARE(w.NajdiTextPolozky("Režie:", "</"), QString("Jan Novák "));
-        QCOMPARE(w.NajdiTextPolozky("režie:", "chybí"), QString());
-        QCOMPARE(w.NajdiTextPolozky("nic", "</"), QString());
-        w.RichTextBox1 = "konec < start a";
         QCOMPARE(w.NajdiTextPolozky("start", "<"), QString());
         w.RichTextBox2 = "<TITLE>Pelíšky</TITLE>";
         QCOMPARE(w.NajdiTextPolozky2("<title>", "</title>"), QString("Pelíšky"));
         QCOMPARE(w.NajdiTextPolozky("<title>", "</title>"), QString());
-        QCOMPARE(frmCSFDFind::NajdiTextPolozkyString("<a href=x>Jan</A>", ">", "</a>"), QString("Jan"));
 
         w.RichTextBox1 = "x TITLE/tt0116790/ y";
         QCOMPARE(w.NajdiURLPolozky("title/"), QString("tt0116790"));
         w.RichTextBox1 = "x title/tt0116790";
         QCOMPARE(w.NajdiURLPolozky("title/"), QString());
-        QCOMPARE(w.NajdiURLPolozky("imdb/"), QString());
 
         QCOMPARE(frmCSFDFind::OdebratTagy("<b>Tom</b> &amp; Jerry<br>"), QString("Tom & Jerry\r\n"));
-        QCOMPARE(frmCSFDFind::OdebratTagy("&amp;eacute; <B>x</B>&nbsp;&quot;&ouml;&ccedil;&iacute;<i>"),
-                 QString("&eacute; <B>x</B> \"öçí"));
+        QCOMPARE(frmCSFDFind::OdebratTagy("&amp;eacute; <B>x</B>"), QString("&eacute; <B>x</B>"));
     }
 
     void otherTitles() {
@@ -510,12 +473,8 @@ private slots:
         QCOMPARE(comboItems(w.findPuvName), QStringList({"původní"}));
         QCOMPARE(w.findPuvName->currentText(), QString("původní"));
 
-        const QString lead = "<font>další názvy:</font> ";
-        w.ZpracujDalsiNazvy(lead + table + row.arg("Kolja") + row.arg("Kolya") + row.arg("Koľa") + "</table>");
-        QCOMPARE(comboItems(w.findPuvName), QStringList({"Kolja", "Kolya", "Koľa"}));
-        QCOMPARE(w.findPuvName->currentText(), QString("Koľa"));
-
         // A title left open ends the scan; those before it stay.
+        const QString lead = "<font>další názvy:</font> ";
         w.ZpracujDalsiNazvy(lead + table + row.arg("Jedna") + "<img vspace='2' ></td><td>Dva");
         QCOMPARE(comboItems(w.findPuvName), QStringList({"Jedna"}));
         QCOMPARE(w.findPuvName->currentText(), QString("Jedna"));
