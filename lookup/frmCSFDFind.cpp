@@ -113,7 +113,8 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmCSFDFind"));
     setWindowTitle(QStringLiteral("Vyhledat v ČSFD"));
     setWindowFlags(Qt::Dialog | Qt::WindowCloseButtonHint | Qt::WindowTitleHint);
-    resize(TwipsToPixels(9570), TwipsToPixels(5820));
+    // Fixed, so the found values beyond the right edge stay out of sight.
+    setFixedSize(TwipsToPixels(9570), TwipsToPixels(5820));
 
     // Left: the window's picture, later covered by the found values.
     Picture2 = place(new QLabel(this), "Picture2", twips(90, 30, 5400, 5430));
@@ -376,7 +377,7 @@ void frmCSFDFind::Command2_Click() {
     Busy busy(this);
     frmData->move(TwipsToPixels(90), TwipsToPixels(30));
     frmData->raise();
-    resize(TwipsToPixels(9570), TwipsToPixels(5820));
+    setFixedSize(TwipsToPixels(9570), TwipsToPixels(5820));
     picTime->show();
     picTime->raise();
     redrawFrame();
