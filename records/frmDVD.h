@@ -122,6 +122,11 @@ public:
     void cmdOpenNahledPic_Click();
     void cmdSaveObal_Click();
     void cmdSaveNahled_Click();
+    void Command4_Click(); // film-database look-up
+
+    // A country for the 24-character box: "Spojené království" as "Eng" and
+    // then cut to 23 characters, when longer than 24.
+    static QString ZkratitStat(const QString& stat);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -152,4 +157,5 @@ private:
     void openPicture(int index, QLabel* pathLabel, Picture& pic, const QString& settingKey);
     void savePictureToFile(QLabel* pathLabel);
     void showPicture(int index, const QString& path);
+    void prevzitNahled(const QString& path);
 };

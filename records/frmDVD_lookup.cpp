@@ -1,0 +1,79 @@
+// The two web look-ups of the film editor: each opens its window modal and,
+// when the user accepts its data, copies the found values into the editor.
+#include "records/frmDVD.h"
+
+#include "lookup/frmCSFDFind.h"
+
+#include "msgbox.h"
+#include "vb.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace {
+
+QString textOf(const QWidget* w) {
+    if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+    if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
+    if (auto* e = qobject_cast<const QTextEdit*>(w)) return e->toPlainText();
+    if (auto* e = qobject_cast<const QComboBox*>(w)) return e->currentText();
+    return QString();
+}
+
+void setTextOf(QWidget* w, const QString& text) {
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(text);
+    else if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+        e->setPlainText(text);
+    else if (auto* e = qobject_cast<QTextEdit*>(w))
+        e->setPlainText(text);
+    else if (auto* e = qobject_cast<QComboBox*>(w))
+        e->setEditText(text);
+}
+
+} // namespace
+
+QString frmDVD::ZkratitStat(const QString& stat) {
+    QString text = stat;
+    if (text.size() > 24) text.replace(QStringLiteral("Spojené království"), QStringLiteral("Eng"));
+    if (text.size() > 24) text = text.left(23);
+    return text;
+}
+
+// The look-up's picture becomes the film's preview; an empty path clears it.
+// A path that does not load as a picture (a failed poster fetch leaves a web
+// address there) keeps the preview the film had.
+void frmDVD::prevzitNahled(const QString& path) {
+    if (!path.isEmpty() && QImageReader(path).size().isEmpty()) {
+        MsgBox(QStringLiteral("Obrázek \"%1\" nelze načíst. Náhled filmu zůstává beze změny.").arg(path),
+               vb::vbExclamation, QStringLiteral("Chyba aplikace"));
+        return;
+    }
+    showPicture(1, path);
+    lblNahled->setText(path);
+    nahled_.cleared = path.isEmpty();
+}
+
+void frmDVD::Command4_Click() {
+    auto* find = new frmCSFDFind(this);
+    const QString title = vb::Trim(txtCZName->text());
+    if (!title.isEmpty()) find->Text1->setText(title);
+    find->exec();
+    if (find->VlozitData) {
+        find->findStat->setText(ZkratitStat(find->findStat->text()));
+        const QList<QPair<QWidget*, QWidget*>> copies{
+            {find->findCZ, txtCZName}, {find->findDelka, txtDelka}, {find->findPuvName, txtPuvName},
+            {find->findHerci, txtHerci}, {find->findPopis, txtPopis}, {find->findRezie, txtRezie},
+            {find->findStat, txtStat}, {find->findZanr, txtZanr}, {find->findRok, txtRok}};
+        // Only what the film database filled in: a blank value keeps the editor's.
+        for (const auto& [from, to] : copies)
+            if (!vb::Trim(textOf(from)).isEmpty()) setTextOf(to, textOf(from));
+        if (find->chkGetPicture->checkState() == Qt::Checked) prevzitNahled(find->Text2->text());
+    }
+    delete find;
+}

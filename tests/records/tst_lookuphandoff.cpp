@@ -1,0 +1,158 @@
+#include "records/frmDVD.h"
+
+#include "core/Main.h"
+#include "lookup/frmCSFDFind.h"
+
+#include "msgbox.h"
+#include "progdir.h"
+#include "testmain.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+QString writePicture(const QString& path) {
+    QImage img(40, 20, QImage::Format_RGB32);
+    img.fill(Qt::red);
+    img.save(path, "JPG");
+    return path;
+}
+
+// Runs `fill` on the film-database window once it is shown modal.
+void onFilmDb(std::function<void(frmCSFDFind*)> fill) {
+    QTimer::singleShot(0, [fill] {
+        auto* find = qobject_cast<frmCSFDFind*>(QApplication::activeModalWidget());
+        QVERIFY(find);
+        fill(find);
+    });
+}
+
+} // namespace
+
+class TestLookupHandoff : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestProgramDir> dir;
+    std::unique_ptr<msgbox::Recorder> rec;
+    std::unique_ptr<frmDVD> win;
+
+    frmDVD* open() {
+        win = std::make_unique<frmDVD>();
+        win->Inicializuj(0);
+        return win.get();
+    }
+
+private slots:
+    void init() {
+        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApp).clear();
+        rec = std::make_unique<msgbox::Recorder>();
+        dir = std::make_unique<TestProgramDir>(true);
+        QVERIFY(dir->isValid());
+    }
+    void cleanup() {
+        win.reset();
+        dir.reset();
+        const int unexpected = rec->count();
+        rec.reset();
+        QCOMPARE(unexpected, 0);
+    }
+
+    void countryShortening() {
+        const QString exact24 = "Česko, Slovensko, Polsko";
+        QCOMPARE(exact24.size(), 24);
+        QCOMPARE(frmDVD::ZkratitStat(exact24), exact24);
+        QCOMPARE(frmDVD::ZkratitStat("Spojené království, Kanada, USA"), QString("Eng, Kanada, USA"));
+        const QString thirty = "Francie, Německo, Itálie, Rusk";
+        QCOMPARE(thirty.size(), 30);
+        QCOMPARE(frmDVD::ZkratitStat(thirty), thirty.left(23));
+        // still too long after the replacement
+        QCOMPARE(frmDVD::ZkratitStat("Spojené království, Francie, Německo, Itálie").size(), 23);
+    }
+
+    void filmDatabaseCopiesOnlyWhatItFound() {
+        frmDVD* w = open();
+        w->txtCZName->setText("  Kolja  ");
+        w->txtRok->setText("1995");
+        w->txtZanr->setText("Drama");
+        w->txtKatalog->setText("42");
+        QString prefilled;
+        onFilmDb([&](frmCSFDFind* f) {
+            prefilled = f->Text1->text();
+            f->findCZ->setText("Kolja");
+            f->findRok->setText("   "); // blank: the editor keeps its year
+            f->findDelka->setText("  105");
+            f->findPuvName->setEditText("Kolya");
+            f->findStat->setText("Spojené království, Kanada, USA");
+            f->findPopis->setPlainText("Řádek 1\nŘádek 2");
+            f->findZanr->setText("");
+            f->chkGetPicture->setChecked(false);
+            f->cmdInsertData->click();
+        });
+        w->Command4->click();
+        QCOMPARE(prefilled, QString("Kolja"));
+        QCOMPARE(w->txtCZName->text(), QString("Kolja"));
+        QCOMPARE(w->txtRok->text(), QString("1995"));
+        QCOMPARE(w->txtDelka->text(), QString("  105")); // copied with its blanks
+        QCOMPARE(w->txtPuvName->text(), QString("Kolya"));
+        QCOMPARE(w->txtStat->text(), QString("Eng, Kanada, USA"));
+        QCOMPARE(w->txtPopis->toPlainText(), QString("Řádek 1\nŘádek 2"));
+        QCOMPARE(w->txtZanr->text(), QString("Drama"));
+        QCOMPARE(w->txtKatalog->text(), QString("42")); // never touched
+        QCOMPARE(w->lblNahled->text(), QString());
+    }
+
+    void stornoLeavesTheEditorAsItWas() {
+        frmDVD* w = open();
+        w->txtCZName->setText("   ");
+        QString prefilled = "x";
+        onFilmDb([&](frmCSFDFind* f) {
+            prefilled = f->Text1->text();
+            f->findCZ->setText("Jiný");
+            f->cmdStorno->click();
+        });
+        w->Command4->click();
+        QCOMPARE(prefilled, QString());
+        QCOMPARE(w->txtCZName->text(), QString("   "));
+    }
+
+    void previewTakenClearedOrKept() {
+        frmDVD* w = open();
+        const QString poster = writePicture(dir->dataPath() + "webnahl.jpg");
+        auto accept = [](const QString& path) {
+            onFilmDb([path](frmCSFDFind* f) {
+                f->chkGetPicture->setChecked(true);
+                f->Text2->setText(path);
+                f->cmdInsertData->click();
+            });
+        };
+        accept(poster);
+        w->Command4->click();
+        QCOMPARE(w->lblNahled->text(), poster);
+        QVERIFY(!w->imgObalDesk[1]->pixmap().isNull());
+
+        // an address left by a failed fetch: the preview stays, the user is told
+        accept("http://www.example/poster.jpg");
+        w->Command4->click();
+        QCOMPARE(rec->count(), 1);
+        QVERIFY(rec->last().text.contains("http://www.example/poster.jpg"));
+        rec->clear();
+        QCOMPARE(w->lblNahled->text(), poster);
+
+        // an empty path: no preview any more
+        accept("");
+        w->Command4->click();
+        QCOMPARE(w->lblNahled->text(), QString());
+        QVERIFY(w->imgObalDesk[1]->pixmap().isNull());
+    }
+};
+
+DVD_TEST_MAIN(TestLookupHandoff)
+#include "tst_lookuphandoff.moc"
