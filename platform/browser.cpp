@@ -93,7 +93,7 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
         // Only the top document counts: a frame of a page is no navigation of the browser.
-        if (isMainFrame) emit owner_->BeforeNavigate2(url.toString());
+        if (isMainFrame) owner_->post([owner = owner_, address = url.toString()] { emit owner->BeforeNavigate2(address); });
         return true;
     }
     // Pop-ups of the shop's pages are not followed.
@@ -115,6 +115,9 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
     // The local search page posts to the shop's address.
     page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 
+    // The events reach their handlers from Qt's own loop, never from inside
+    // the engine's work: a handler may wait (a download, a script, DoEvents),
+    // which would stall the engine if it ran there.
     connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
         switch (info.status()) {
         case QWebEngineLoadingInfo::LoadStartedStatus:
@@ -125,17 +128,18 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
             break;
         case QWebEngineLoadingInfo::LoadSucceededStatus:
             busy_ = false;
-            emit DocumentComplete(info.url().toString());
+            post([this, address = info.url().toString()] { emit DocumentComplete(address); });
             break;
         case QWebEngineLoadingInfo::LoadFailedStatus:
             busy_ = false;
             // A load replaced by the next one is no failure.
             if (info.errorCode() == -3) break;
-            emit NavigateError(info.url().toString());
+            post([this, address = info.url().toString()] { emit NavigateError(address); });
             break;
         }
     });
-    connect(page_, &QWebEnginePage::loadProgress, this, [this](int progress) { emit ProgressChange(progress, 100); });
+    connect(page_, &QWebEnginePage::loadProgress, this,
+            [this](int progress) { post([this, progress] { emit ProgressChange(progress, 100); }); });
 }
 
 WebBrowser::~WebBrowser() {
@@ -158,6 +162,10 @@ void WebBrowser::Stop() {
 
 QString WebBrowser::LocationURL() const {
     return page_->url().toString();
+}
+
+void WebBrowser::post(std::function<void()> event) {
+    QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
 }
 
 QVariant WebBrowser::RunScript(const QString& script) {

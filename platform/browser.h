@@ -5,6 +5,8 @@
 #include <QVariant>
 #include <QWidget>
 
+#include <functional>
+
 class QWebEngineView;
 class QWebEnginePage;
 
@@ -48,6 +50,7 @@ signals:
 
 private:
     class Page;
+    void post(std::function<void()> event);
     QWebEngineView* view_;
     Page* page_;
     bool busy_ = false;
