@@ -88,9 +88,12 @@ enum Compare { Exact, Caps, NoCase };
 
 qsizetype find(const QString& text, const QString& marker, Compare how) {
     switch (how) {
-    case Exact: return text.indexOf(marker);
-    case Caps: return vb::UCase(text).indexOf(marker);
-    case NoCase: return text.indexOf(marker, 0, Qt::CaseInsensitive);
+    case Exact:
+        return text.indexOf(marker);
+    case Caps:
+        return vb::UCase(text).indexOf(marker);
+    case NoCase:
+        return text.indexOf(marker, 0, Qt::CaseInsensitive);
     }
     return -1;
 }
@@ -138,7 +141,8 @@ QString descriptionRule(QString w) {
     cutFrom(w, QStringLiteral("</TABLE>"), Caps);
     remove(w, QStringLiteral("</TABLE>"), NoCase);
     cutUpTo(w, QStringLiteral("</TD>"), Caps);
-    for (const char* m : {"<BR>", "<", ">", "&nbsp;"}) remove(w, QLatin1String(m), NoCase);
+    for (const char* m : {"<BR>", "<", ">", "&nbsp;"})
+        remove(w, QLatin1String(m), NoCase);
     return vb::Trim(w);
 }
 
@@ -152,7 +156,8 @@ QString picturePath(const QString& page) {
     cutFrom(w, QStringLiteral("IMAGES"), Caps);
     remove(w, QStringLiteral("</TABLE>"), NoCase);
     cutUpTo(w, QStringLiteral(">"), Caps);
-    for (const char* m : {"<BR>", "<", ">", "&nbsp;", "\""}) remove(w, QLatin1String(m), NoCase);
+    for (const char* m : {"<BR>", "<", ">", "&nbsp;", "\""})
+        remove(w, QLatin1String(m), NoCase);
     return vb::Trim(w);
 }
 
@@ -162,9 +167,9 @@ QString picturePath(const QString& page) {
 // characters that would end the attribute, are written as references.
 QString searchFieldValue(const QString& title) {
     // Bytes that mean the same character in both code pages (0xC0-0xFF all do).
-    static const QString kSameInBoth =
-        QStringLiteral(u"\u00A0\u02D8\u0141\u00A4\u00A7\u00A8\u015E\u00AD\u017B\u00B0\u02DB\u0142\u00B4\u00B8\u015F"
-                       u"\u02DD\u017C");
+    static const QString kSameInBoth = QStringLiteral(
+        u"\u00A0\u02D8\u0141\u00A4\u00A7\u00A8\u015E\u00AD\u017B\u00B0\u02DB\u0142\u00B4\u00B8\u015F"
+        u"\u02DD\u017C");
     // What PREVOD made of š ž Š Ž: their ISO-8859-2 bytes.
     static const QString kConverted = QStringLiteral(u"\u0105\u013E\u00A9\u00AE");
     QString out;
@@ -174,11 +179,20 @@ QString searchFieldValue(const QString& title) {
         if (c.isHighSurrogate() && i + 1 < title.size() && title.at(i + 1).isLowSurrogate())
             code = QChar::surrogateToUcs4(c, title.at(++i));
         switch (code) {
-        case '&': out += QLatin1String("&amp;"); continue;
-        case '"': out += QLatin1String("&quot;"); continue;
-        case '<': out += QLatin1String("&lt;"); continue;
-        case '>': out += QLatin1String("&gt;"); continue;
-        default: break;
+        case '&':
+            out += QLatin1String("&amp;");
+            continue;
+        case '"':
+            out += QLatin1String("&quot;");
+            continue;
+        case '<':
+            out += QLatin1String("&lt;");
+            continue;
+        case '>':
+            out += QLatin1String("&gt;");
+            continue;
+        default:
+            break;
         }
         uchar byte = 0;
         const bool plain = code >= 0x20 && code < 0x7F;
@@ -232,13 +246,18 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
         int height;
     };
     const Row rows[] = {
-        {"lblCZ", QStringLiteral("CZ název:"), 300, 315},        {"lblPuvodni", QStringLiteral("Původní název:"), 690, 315},
-        {"lblZanr", QStringLiteral("Žánr:"), 1080, 315},         {"lblStat", QStringLiteral("Stát:"), 1470, 315},
-        {"lblRok", QStringLiteral("Rok vydání:"), 1860, 315},    {"lblDelka", QStringLiteral("Délka filmu:"), 2250, 315},
-        {"lblRezie", QStringLiteral("Režie:"), 2640, 315},       {"lblHerci", QStringLiteral("Herci:"), 3030, 600},
+        {"lblCZ", QStringLiteral("CZ název:"), 300, 315},
+        {"lblPuvodni", QStringLiteral("Původní název:"), 690, 315},
+        {"lblZanr", QStringLiteral("Žánr:"), 1080, 315},
+        {"lblStat", QStringLiteral("Stát:"), 1470, 315},
+        {"lblRok", QStringLiteral("Rok vydání:"), 1860, 315},
+        {"lblDelka", QStringLiteral("Délka filmu:"), 2250, 315},
+        {"lblRezie", QStringLiteral("Režie:"), 2640, 315},
+        {"lblHerci", QStringLiteral("Herci:"), 3030, 600},
         {"lblPopis", QStringLiteral("Popis:"), 3705, 1080},
     };
-    for (const Row& r : rows) makeLabel(framData, r.label, r.caption, twips(120, r.top + 30, 1380, 255));
+    for (const Row& r : rows)
+        makeLabel(framData, r.label, r.caption, twips(120, r.top + 30, 1380, 255));
     const auto box = [](const Row& r) { return twips(1560, r.top, 4260, r.height); };
     findCZ = makeBox<QLineEdit>(framData, "findCZ", box(rows[0]));
     findPuvodni = makeBox<QLineEdit>(framData, "findPuvodni", box(rows[1]));
@@ -259,9 +278,10 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     chkGetPicture->setChecked(true);
     Command4 = makeButton(framData, "Command4", QStringLiteral("Vložit data"), twips(5940, 4860, 1020, 375));
     Command5 = makeButton(framData, "Command5", QStringLiteral("Storno"), twips(7035, 4860, 1020, 375));
-    picWait = makeLabel(framData, "picWait",
-                        QStringLiteral("Prosím strpení, tato data jsou náročná na získání, může to chvilku trvat!"),
-                        twips(120, 4830, 5700, 435));
+    picWait =
+        makeLabel(framData, "picWait",
+                  QStringLiteral("Prosím strpení, tato data jsou náročná na získání, může to chvilku trvat!"),
+                  twips(120, 4830, 5700, 435));
     picWait->setWordWrap(true);
     picWait->setFrameShape(QFrame::Box);
     picWait->setAutoFillBackground(true);
@@ -326,7 +346,8 @@ void frmNetFind::PredpripravSTR(const QString& name) {
     const QString templ = DataPath() + QStringLiteral("finddvd2.htm");
     QFile in(templ);
     if (!in.open(QIODevice::ReadOnly)) {
-        MsgBox(QStringLiteral("Nelze načíst šablonu vyhledávací stránky %1.").arg(QDir::toNativeSeparators(templ)),
+        MsgBox(QStringLiteral("Nelze načíst šablonu vyhledávací stránky %1.")
+                   .arg(QDir::toNativeSeparators(templ)),
                vb::vbExclamation);
         return;
     }
@@ -383,12 +404,14 @@ void frmNetFind::wbrFind_DocumentComplete(const QString& address) {
 void frmNetFind::wbrFind_NavigateError(const QString& address) {
     if (address == ResultPageUrl()) {
         // Back to the search page, so the user can try again or leave.
-        MsgBox(QStringLiteral("Výsledky hledání se nepodařilo načíst. Zkontrolujte připojení k Internetu a zkuste "
-                              "to znovu."),
+        MsgBox(QStringLiteral(
+                   "Výsledky hledání se nepodařilo načíst. Zkontrolujte připojení k Internetu a zkuste "
+                   "to znovu."),
                vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
         showSearchPage();
     } else if (address == WebBrowser::AddressOf(searchPage_)) {
-        MsgBox(QStringLiteral("Nelze zobrazit vyhledávací stránku %1.").arg(QDir::toNativeSeparators(searchPage_)),
+        MsgBox(QStringLiteral("Nelze zobrazit vyhledávací stránku %1.")
+                   .arg(QDir::toNativeSeparators(searchPage_)),
                vb::vbExclamation);
     }
 }
@@ -414,7 +437,8 @@ void frmNetFind::ZpracujSeznam() {
         if (e == 0) break;
         pos = e + 1;
     }
-    Frame1->setTitle(QStringLiteral("Nalezeno ") + QString::number(List1->count()) + QStringLiteral(" záznamů"));
+    Frame1->setTitle(QStringLiteral("Nalezeno ") + QString::number(List1->count()) +
+                     QStringLiteral(" záznamů"));
 }
 
 QString frmNetFind::ziskejNazev(const QString& link) {
@@ -437,7 +461,8 @@ qint32 frmNetFind::GetID(const QString& link) {
     if (end < 0) {
         // No parameter after the id: the id is its digits.
         end = 0;
-        while (end < rest.size() && rest.at(end).isDigit()) ++end;
+        while (end < rest.size() && rest.at(end).isDigit())
+            ++end;
     }
     return vb::CLng(ado::Variant(rest.left(end)));
 }
@@ -473,7 +498,8 @@ void frmNetFind::WebBrowser1_ProgressChange(int progress, int progressMax) {
 }
 
 void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
-    if (address.isEmpty() || address == QLatin1String("http:///") || address.contains(QLatin1String("null.htm")))
+    if (address.isEmpty() || address == QLatin1String("http:///") ||
+        address.contains(QLatin1String("null.htm")))
         return;
     RichTextBox2->setPlainText(WebBrowser1->BodyHTML());
     framData->move(TwipsToPixels(45), TwipsToPixels(45));
@@ -486,9 +512,10 @@ void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
 void frmNetFind::WebBrowser1_NavigateError(const QString& address) {
     if (address.contains(QLatin1String("null.htm"))) return;
     // Back to the list: another product can be chosen, or the look-up left.
-    MsgBox(QStringLiteral("Stránku vybraného filmu se nepodařilo načíst. Zkontrolujte připojení k Internetu a "
-                          "zkuste to znovu."),
-           vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
+    MsgBox(
+        QStringLiteral("Stránku vybraného filmu se nepodařilo načíst. Zkontrolujte připojení k Internetu a "
+                       "zkuste to znovu."),
+        vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
     Frame2->hide();
     Frame1->show();
     Frame1->raise();
@@ -524,10 +551,18 @@ void frmNetFind::ZpracujDetail() {
         if (at >= 0) {
             const QString w = page.mid(at);
             switch (f.rule) {
-            case Field::Title: value = titleRule(w); break;
-            case Field::Cell: value = cellRule(w, false); break;
-            case Field::CellNoNbsp: value = cellRule(w, true); break;
-            case Field::Description: value = descriptionRule(w); break;
+            case Field::Title:
+                value = titleRule(w);
+                break;
+            case Field::Cell:
+                value = cellRule(w, false);
+                break;
+            case Field::CellNoNbsp:
+                value = cellRule(w, true);
+                break;
+            case Field::Description:
+                value = descriptionRule(w);
+                break;
             }
         }
         setTextOf(f.box, value);

@@ -23,13 +23,13 @@ public:
     // True only when the window was closed with "Vložit data".
     bool VlozitData = false;
 
-    WebBrowser* wbrFind;     // search page, then the shop's result page
-    WebBrowser* WebBrowser1; // product page, outside the visible area
+    WebBrowser* wbrFind;          // search page, then the shop's result page
+    WebBrowser* WebBrowser1;      // product page, outside the visible area
     QPlainTextEdit* RichTextBox1; // result page HTML
     QPlainTextEdit* RichTextBox2; // search template, then product page HTML
 
-    QGroupBox* Frame1; // result list
-    QListWidget* List1; // text = product title, Qt::UserRole = product id
+    QGroupBox* Frame1;       // result list
+    QListWidget* List1;      // text = product title, Qt::UserRole = product id
     QPushButton* cmdDataGet; // "Načti"
     QPushButton* Command1;   // "Konec"
 

@@ -93,12 +93,15 @@ public:
 protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
         // Only the top document counts: a frame of a page is no navigation of the browser.
-        if (isMainFrame) owner_->post([owner = owner_, address = url.toString()] { emit owner->BeforeNavigate2(address); });
+        if (isMainFrame)
+            owner_->post(
+                [owner = owner_, address = url.toString()] { emit owner->BeforeNavigate2(address); });
         return true;
     }
     // Pop-ups of the shop's pages are not followed.
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int, const QString&) override {}
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
 
 private:
     WebBrowser* owner_;
@@ -182,7 +185,8 @@ QVariant WebBrowser::RunScript(const QString& script) {
     });
     if (!wait->done) {
         QTimer::singleShot(kScriptTimeoutMs, &wait->loop, &QEventLoop::quit);
-        const auto dead = connect(page_, &QWebEnginePage::renderProcessTerminated, &wait->loop, &QEventLoop::quit);
+        const auto dead =
+            connect(page_, &QWebEnginePage::renderProcessTerminated, &wait->loop, &QEventLoop::quit);
         QPointer<WebBrowser> self(this);
         wait->loop.exec(QEventLoop::ExcludeUserInputEvents);
         if (self) disconnect(dead);

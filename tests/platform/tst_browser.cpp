@@ -16,7 +16,8 @@ struct Log : QObject {
     QStringList events;
     explicit Log(WebBrowser* b) {
         connect(b, &WebBrowser::BeforeNavigate2, this, [this](const QString& a) { events << "before " + a; });
-        connect(b, &WebBrowser::DocumentComplete, this, [this](const QString& a) { events << "complete " + a; });
+        connect(b, &WebBrowser::DocumentComplete, this,
+                [this](const QString& a) { events << "complete " + a; });
         connect(b, &WebBrowser::NavigateError, this, [this](const QString& a) { events << "error " + a; });
         connect(b, &WebBrowser::ProgressChange, this,
                 [this](int p, int m) { events << QString("progress %1/%2").arg(p).arg(m); });
@@ -58,8 +59,10 @@ private slots:
                  QString("<H2 class=title1>Kolja <A href=x.php>x</A></H2>"));
         // Bare only for letters, digits and _.:/- ; double quotes otherwise;
         // single quotes around a value holding a double quote.
-        QCOMPARE(bodyOf("<a class='zbozi' title='Kolja (1996)' href='zbozi_video.php?id_zbozi=12&amp;k=3'>K</a>"),
-                 QString("<A class=zbozi title=\"Kolja (1996)\" href=\"zbozi_video.php?id_zbozi=12&amp;k=3\">K</A>"));
+        QCOMPARE(
+            bodyOf("<a class='zbozi' title='Kolja (1996)' href='zbozi_video.php?id_zbozi=12&amp;k=3'>K</a>"),
+            QString(
+                "<A class=zbozi title=\"Kolja (1996)\" href=\"zbozi_video.php?id_zbozi=12&amp;k=3\">K</A>"));
         QCOMPARE(bodyOf("<a href='javascript:open_wnd_photo(\"images/big/k.jpg\")'><img border=\"0\" "
                         "src=\"images/k_1.jpg\"></a>"),
                  QString("<A href='javascript:open_wnd_photo(\"images/big/k.jpg\")'><IMG border=0 "
@@ -67,10 +70,11 @@ private slots:
         QCOMPARE(bodyOf("<img alt=\"\" src=\"http://h.example:80/a-b/c_d.gif\">"),
                  QString("<IMG alt=\"\" src=http://h.example:80/a-b/c_d.gif>"));
         // Style properties in capitals, values as written.
-        QCOMPARE(bodyOf("<font style=\"color:green\">Kolja</font><span style=\"font-weight: bold;color:#FF0000;\">"
-                        "x</span>"),
-                 QString("<FONT style=\"COLOR: green\">Kolja</FONT><SPAN style=\"FONT-WEIGHT: bold; COLOR: "
-                         "#FF0000\">x</SPAN>"));
+        QCOMPARE(
+            bodyOf("<font style=\"color:green\">Kolja</font><span style=\"font-weight: bold;color:#FF0000;\">"
+                   "x</span>"),
+            QString("<FONT style=\"COLOR: green\">Kolja</FONT><SPAN style=\"FONT-WEIGHT: bold; COLOR: "
+                    "#FF0000\">x</SPAN>"));
         QCOMPARE(bodyOf("<input type=\"checkbox\" name=\"a\" checked><input name=\"q\" value=\"\">"),
                  QString("<INPUT type=checkbox name=a checked><INPUT name=q value=\"\">"));
     }
@@ -100,28 +104,6 @@ private slots:
         QCOMPARE(b.BodyHTML(), QString("nic"));
     }
 
-    void localFormPostsToTheWebAddress() {
-        HttpServer server;
-        server.route("/seznam_video.php", "<html><body>vysledky</body></html>");
-        const QString page = writeFile(
-            dir_, "form.htm",
-            "<html><body><form method=post action=\"" + server.url("/seznam_video.php").toUtf8() +
-                "\"><input name=hledej value=\"Kolja\"></form></body></html>");
-        WebBrowser b;
-        QSignalSpy done(&b, &WebBrowser::DocumentComplete);
-        b.Navigate(page);
-        QVERIFY(done.wait(kWait));
-        Log log(&b);
-        b.RunScript("document.forms[0].submit()");
-        QVERIFY(done.wait(kWait));
-        const QString address = server.url("/seznam_video.php");
-        QCOMPARE(log.without("progress"), (QStringList{"before " + address, "complete " + address}));
-        QCOMPARE(server.requests().size(), 1);
-        QCOMPARE(server.requests().first().method, QByteArray("POST"));
-        QCOMPARE(server.requests().first().body, QByteArray("hledej=Kolja"));
-        QCOMPARE(b.BodyHTML(), QString("vysledky"));
-    }
-
     void failuresAreReportedAsErrors() {
         WebBrowser b;
         Log log(&b);
@@ -146,7 +128,8 @@ private slots:
 
     void errorStatusIsAFailureAndStopEndsALoadQuietly() {
         HttpServer server;
-        server.route("/nic.php", "<html><body>Stránka nenalezena</body></html>", "text/html; charset=utf-8", 404);
+        server.route("/nic.php", "<html><body>Stránka nenalezena</body></html>", "text/html; charset=utf-8",
+                     404);
         server.stall("/zbozi_video.php", HttpServer::Stall::HalfBody, "<html><body>" + QByteArray(4000, 'x'));
         WebBrowser b;
         Log log(&b);
@@ -166,8 +149,8 @@ private slots:
         b.Navigate(server.url("/nic.php"));
         QVERIFY(failed.wait(kWait));
         QCOMPARE(log.without("progress"),
-                 (QStringList{"before " + server.url("/zbozi_video.php?id_zbozi=5"), "before " + server.url("/nic.php"),
-                              "error " + server.url("/nic.php")}));
+                 (QStringList{"before " + server.url("/zbozi_video.php?id_zbozi=5"),
+                              "before " + server.url("/nic.php"), "error " + server.url("/nic.php")}));
     }
 };
 
