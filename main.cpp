@@ -3,7 +3,12 @@
 #include <QApplication>
 #include <QWidget>
 
+#include <unistd.h>
+
 int main(int argc, char** argv) {
+    // Chromium of the look-up's browser will not start as root with its sandbox.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QApplication app(argc, argv);
     Main();
     // Without a catalogue start-up opened no window: nothing to wait for.

@@ -1,0 +1,617 @@
+#include "lookup/frmNetFind.h"
+
+#include "lookup/mModInetPic.h"
+#include "lookup/webroots.h"
+
+#include "apppath.h"
+#include "browser.h"
+#include "codepage.h"
+#include "doevents.h"
+#include "err.h"
+#include "msgbox.h"
+#include "twips.h"
+#include "vb.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QSaveFile>
+
+#include <cmath>
+
+namespace {
+
+const QString kLinkMarker = QStringLiteral("<A class=zbozi title=");
+const QString kIdMarker = QStringLiteral("id_zbozi=");
+const QString kGreenFont = QStringLiteral("<FONT style=\"COLOR: green\">");
+const QString kPlaceholder = QStringLiteral("%%N%%");
+
+// Borders and caption of a fixed dialog: the sizes below are the outer ones.
+constexpr int kFrameWidthPx = 8;
+constexpr int kFrameHeightPx = 34;
+
+QRect twips(int x, int y, int w, int h) {
+    return QRect(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(at);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QLatin1String(name));
+    l->setGeometry(at);
+    return l;
+}
+
+template <class Box> Box* makeBox(QWidget* parent, const char* name, const QRect& at) {
+    auto* b = new Box(parent);
+    b->setObjectName(QLatin1String(name));
+    b->setGeometry(at);
+    return b;
+}
+
+QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at) {
+    auto* f = new QGroupBox(title, parent);
+    f->setObjectName(QLatin1String(name));
+    f->setGeometry(at);
+    return f;
+}
+
+void setTextOf(QWidget* box, const QString& text) {
+    if (auto* line = qobject_cast<QLineEdit*>(box)) {
+        line->setText(text);
+        line->setCursorPosition(0);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
+        plain->setPlainText(text);
+    }
+}
+
+// --- cutting the product page ------------------------------------------------
+// The working text of the parse. "caps": the marker is searched in an
+// upper-cased copy, the cut is made in the text itself.
+enum Compare { Exact, Caps, NoCase };
+
+qsizetype find(const QString& text, const QString& marker, Compare how) {
+    switch (how) {
+    case Exact:
+        return text.indexOf(marker);
+    case Caps:
+        return vb::UCase(text).indexOf(marker);
+    case NoCase:
+        return text.indexOf(marker, 0, Qt::CaseInsensitive);
+    }
+    return -1;
+}
+
+// The text from the marker on; unchanged when the marker is absent.
+void cutFrom(QString& w, const QString& marker, Compare how = Exact) {
+    const qsizetype at = find(w, marker, how);
+    if (at >= 0) w = w.mid(at);
+}
+
+// The text up to and with the marker's first character; empty when absent.
+void cutUpTo(QString& w, const QString& marker, Compare how = Exact) {
+    const qsizetype at = find(w, marker, how);
+    w = at >= 0 ? w.left(at + 1) : QString();
+}
+
+// The text before the marker; unchanged when absent.
+void cutBefore(QString& w, const QString& marker, Compare how = Exact) {
+    const qsizetype at = find(w, marker, how);
+    if (at >= 0) w = w.left(at);
+}
+
+void remove(QString& w, const QString& marker, Compare how = Exact) {
+    w.remove(marker, how == NoCase ? Qt::CaseInsensitive : Qt::CaseSensitive);
+}
+
+QString titleRule(QString w) {
+    w.remove(QStringLiteral("<H2 class=title1>"));
+    cutBefore(w, QStringLiteral("<A"), Caps);
+    return vb::Trim(w);
+}
+
+QString cellRule(QString w, bool dropNbsp) {
+    cutFrom(w, QStringLiteral("<TD"), Caps);
+    cutFrom(w, QStringLiteral(">"));
+    cutUpTo(w, QStringLiteral("<"));
+    remove(w, QStringLiteral("<"));
+    remove(w, QStringLiteral(">"));
+    if (dropNbsp) remove(w, QStringLiteral("&nbsp;"));
+    return vb::Trim(w);
+}
+
+QString descriptionRule(QString w) {
+    cutFrom(w, QStringLiteral("<TD"), Caps);
+    cutFrom(w, QStringLiteral("</TABLE>"), Caps);
+    remove(w, QStringLiteral("</TABLE>"), NoCase);
+    cutUpTo(w, QStringLiteral("</TD>"), Caps);
+    for (const char* m : {"<BR>", "<", ">", "&nbsp;"})
+        remove(w, QLatin1String(m), NoCase);
+    return vb::Trim(w);
+}
+
+// The picture's path under the shop's root, "" when the page has no photo link.
+QString picturePath(const QString& page) {
+    QString w = page;
+    const qsizetype at = find(w, QStringLiteral("<a href='javascript:open_wnd_photo"), NoCase);
+    if (at < 0) return QString();
+    w = w.mid(at);
+    cutFrom(w, QStringLiteral("SRC="), Caps);
+    cutFrom(w, QStringLiteral("IMAGES"), Caps);
+    remove(w, QStringLiteral("</TABLE>"), NoCase);
+    cutUpTo(w, QStringLiteral(">"), Caps);
+    for (const char* m : {"<BR>", "<", ">", "&nbsp;", "\""})
+        remove(w, QLatin1String(m), NoCase);
+    return vb::Trim(w);
+}
+
+// --- the search page ---------------------------------------------------------
+// The title goes into the value of the search field. The page is read as
+// ISO-8859-2 from a windows-1250 file: what would not survive that, and the
+// characters that would end the attribute, are written as references.
+QString searchFieldValue(const QString& title) {
+    // Bytes that mean the same character in both code pages (0xC0-0xFF all do).
+    static const QString kSameInBoth = QStringLiteral(
+        u"\u00A0\u02D8\u0141\u00A4\u00A7\u00A8\u015E\u00AD\u017B\u00B0\u02DB\u0142\u00B4\u00B8\u015F"
+        u"\u02DD\u017C");
+    // What PREVOD made of š ž Š Ž: their ISO-8859-2 bytes.
+    static const QString kConverted = QStringLiteral(u"\u0105\u013E\u00A9\u00AE");
+    QString out;
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        const QChar c = title.at(i);
+        char32_t code = c.unicode();
+        if (c.isHighSurrogate() && i + 1 < title.size() && title.at(i + 1).isLowSurrogate())
+            code = QChar::surrogateToUcs4(c, title.at(++i));
+        switch (code) {
+        case '&':
+            out += QLatin1String("&amp;");
+            continue;
+        case '"':
+            out += QLatin1String("&quot;");
+            continue;
+        case '<':
+            out += QLatin1String("&lt;");
+            continue;
+        case '>':
+            out += QLatin1String("&gt;");
+            continue;
+        default:
+            break;
+        }
+        uchar byte = 0;
+        const bool plain = code >= 0x20 && code < 0x7F;
+        const bool kept = code < 0x10000 && (kConverted.contains(QChar(char16_t(code))) ||
+                                             kSameInBoth.contains(QChar(char16_t(code))) ||
+                                             (cp1250::fromUnicode(code, &byte) && byte >= 0xC0));
+        if (plain || kept)
+            out += QChar(char16_t(code));
+        else
+            out += QStringLiteral("&#%1;").arg(quint32(code));
+    }
+    return out;
+}
+
+} // namespace
+
+frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("frmNetFind"));
+    setWindowTitle(QStringLiteral("Vyhledání dat filmu na Internetu"));
+
+    // Kept out of sight: the old windows held these as hidden controls.
+    RichTextBox1 = makeBox<QPlainTextEdit>(this, "RichTextBox1", twips(9000, 3000, 1200, 600));
+    RichTextBox2 = makeBox<QPlainTextEdit>(this, "RichTextBox2", twips(10300, 3000, 1200, 600));
+    Text1 = makeBox<QLineEdit>(this, "Text1", twips(120, 6600, 4000, 300));
+    WebBrowser1 = new WebBrowser(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    WebBrowser1->setGeometry(twips(9000, 0, 4500, 2800));
+
+    // Result list
+    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Nalezeno záznamů:"), twips(45, 45, 5820, 2670));
+    List1 = makeBox<QListWidget>(Frame1, "List1", twips(120, 270, 4290, 2280));
+    cmdDataGet = makeButton(Frame1, "cmdDataGet", QStringLiteral("Načti"), twips(4530, 270, 1170, 375));
+    cmdDataGet->setEnabled(false);
+    Command1 = makeButton(Frame1, "Command1", QStringLiteral("Konec"), twips(4530, 2175, 1170, 375));
+    Frame1->hide();
+
+    // Status
+    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Stav"), twips(45, 45, 5820, 2670));
+    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Vyhledávám prosím moment ..........."),
+                       twips(240, 1005, 4200, 300));
+    lblProg = makeLabel(Frame2, "lblProg", QString(), twips(4560, 1005, 1020, 300));
+    lblProg->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Frame2->hide();
+
+    // Found values, outside the window until a product page has come.
+    framData = makeFrame(this, "framData", QStringLiteral("Nalezená data"), twips(8910, 45, 8175, 5295));
+    struct Row {
+        const char* label;
+        QString caption;
+        int top;
+        int height;
+    };
+    const Row rows[] = {
+        {"lblCZ", QStringLiteral("CZ název:"), 300, 315},
+        {"lblPuvodni", QStringLiteral("Původní název:"), 690, 315},
+        {"lblZanr", QStringLiteral("Žánr:"), 1080, 315},
+        {"lblStat", QStringLiteral("Stát:"), 1470, 315},
+        {"lblRok", QStringLiteral("Rok vydání:"), 1860, 315},
+        {"lblDelka", QStringLiteral("Délka filmu:"), 2250, 315},
+        {"lblRezie", QStringLiteral("Režie:"), 2640, 315},
+        {"lblHerci", QStringLiteral("Herci:"), 3030, 600},
+        {"lblPopis", QStringLiteral("Popis:"), 3705, 1080},
+    };
+    for (const Row& r : rows)
+        makeLabel(framData, r.label, r.caption, twips(120, r.top + 30, 1380, 255));
+    const auto box = [](const Row& r) { return twips(1560, r.top, 4260, r.height); };
+    findCZ = makeBox<QLineEdit>(framData, "findCZ", box(rows[0]));
+    findPuvodni = makeBox<QLineEdit>(framData, "findPuvodni", box(rows[1]));
+    findZanr = makeBox<QLineEdit>(framData, "findZanr", box(rows[2]));
+    findStat = makeBox<QLineEdit>(framData, "findStat", box(rows[3]));
+    findRok = makeBox<QLineEdit>(framData, "findRok", box(rows[4]));
+    findDelka = makeBox<QLineEdit>(framData, "findDelka", box(rows[5]));
+    findRezie = makeBox<QLineEdit>(framData, "findRezie", box(rows[6]));
+    findHerci = makeBox<QPlainTextEdit>(framData, "findHerci", box(rows[7]));
+    findPopis = makeBox<QPlainTextEdit>(framData, "findPopis", box(rows[8]));
+    picWenImgNahl = makeLabel(framData, "picWenImgNahl", QString(), twips(5940, 300, 2115, 2700));
+    picWenImgNahl->setFrameShape(QFrame::StyledPanel);
+    picWenImgNahl->setAlignment(Qt::AlignCenter);
+    picWenImgNahl->setScaledContents(false);
+    chkGetPicture = new QCheckBox(QStringLiteral("Přenášet i obrázek náhledu"), framData);
+    chkGetPicture->setObjectName(QStringLiteral("chkGetPicture"));
+    chkGetPicture->setGeometry(twips(5940, 3090, 2175, 315));
+    chkGetPicture->setChecked(true);
+    Command4 = makeButton(framData, "Command4", QStringLiteral("Vložit data"), twips(5940, 4860, 1020, 375));
+    Command5 = makeButton(framData, "Command5", QStringLiteral("Storno"), twips(7035, 4860, 1020, 375));
+    picWait =
+        makeLabel(framData, "picWait",
+                  QStringLiteral("Prosím strpení, tato data jsou náročná na získání, může to chvilku trvat!"),
+                  twips(120, 4830, 5700, 435));
+    picWait->setWordWrap(true);
+    picWait->setFrameShape(QFrame::Box);
+    picWait->setAutoFillBackground(true);
+    picWait->setStyleSheet(QStringLiteral("QLabel { background: #FFFFE1; color: #800000; }"));
+    picWait->hide();
+    framData->hide();
+
+    // The search page covers the top of the window.
+    wbrFind = new WebBrowser(this);
+    wbrFind->setObjectName(QStringLiteral("wbrFind"));
+    wbrFind->setGeometry(twips(-45, -30, 6225, 2040));
+
+    setWindowTwips(6120, 2400);
+
+    connect(wbrFind, &WebBrowser::BeforeNavigate2, this, &frmNetFind::wbrFind_BeforeNavigate2);
+    connect(wbrFind, &WebBrowser::DocumentComplete, this, &frmNetFind::wbrFind_DocumentComplete);
+    connect(wbrFind, &WebBrowser::NavigateError, this, &frmNetFind::wbrFind_NavigateError);
+    connect(wbrFind, &WebBrowser::ProgressChange, this, &frmNetFind::wbrFind_ProgressChange);
+    connect(WebBrowser1, &WebBrowser::DocumentComplete, this, &frmNetFind::WebBrowser1_DocumentComplete);
+    connect(WebBrowser1, &WebBrowser::NavigateError, this, &frmNetFind::WebBrowser1_NavigateError);
+    connect(WebBrowser1, &WebBrowser::ProgressChange, this, &frmNetFind::WebBrowser1_ProgressChange);
+    connect(cmdDataGet, &QPushButton::clicked, this, &frmNetFind::cmdDataGet_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmNetFind::Command1_Click);
+    connect(Command4, &QPushButton::clicked, this, &frmNetFind::Command4_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmNetFind::Command5_Click);
+
+    Form_Load();
+}
+
+frmNetFind::~frmNetFind() = default;
+
+QString frmNetFind::ResultPageUrl() {
+    return EShopRoot() + QStringLiteral("seznam_video.php");
+}
+
+QString frmNetFind::ProductPageUrl(qint32 id) {
+    return EShopRoot() + QStringLiteral("zbozi_video.php?id_zbozi=") + QString::number(id);
+}
+
+void frmNetFind::setWindowTwips(int width, int height) {
+    setFixedSize(TwipsToPixels(width) - kFrameWidthPx, TwipsToPixels(height) - kFrameHeightPx);
+}
+
+void frmNetFind::Form_Load() {
+    WebBrowser1->Navigate(DataPath() + QStringLiteral("null.htm"));
+    searchPage_ = DataPath() + QStringLiteral("finddvd.htm");
+    wbrFind->Navigate(searchPage_);
+}
+
+// --- search page -------------------------------------------------------------
+
+QString frmNetFind::PREVOD(const QString& text) {
+    QString s = text;
+    s.replace(QChar(0x0161), QChar(0x0105)); // š -> ą
+    s.replace(QChar(0x017E), QChar(0x013E)); // ž -> ľ
+    s.replace(QChar(0x0160), QChar(0x00A9)); // Š -> ©
+    s.replace(QChar(0x017D), QChar(0x00AE)); // Ž -> ®
+    return s;
+}
+
+void frmNetFind::PredpripravSTR(const QString& name) {
+    const QString templ = DataPath() + QStringLiteral("finddvd2.htm");
+    QFile in(templ);
+    if (!in.open(QIODevice::ReadOnly)) {
+        MsgBox(QStringLiteral("Nelze načíst šablonu vyhledávací stránky %1.")
+                   .arg(QDir::toNativeSeparators(templ)),
+               vb::vbExclamation);
+        return;
+    }
+    RichTextBox2->setPlainText(cp1250::toUnicode(in.readAll()));
+    QString page = RichTextBox2->toPlainText();
+    page.replace(kPlaceholder, searchFieldValue(PREVOD(vb::Trim(name))));
+    RichTextBox2->setPlainText(page);
+
+    const QString filled = DataPath() + QStringLiteral("finddvdx.htm");
+    QSaveFile out(filled);
+    if (!out.open(QIODevice::WriteOnly) || out.write(cp1250::fromUnicode(RichTextBox2->toPlainText())) < 0 ||
+        !out.commit()) {
+        MsgBox(QStringLiteral("Nelze uložit vyhledávací stránku %1.").arg(QDir::toNativeSeparators(filled)),
+               vb::vbExclamation);
+        return;
+    }
+    searchPage_ = filled;
+    wbrFind->Navigate(searchPage_);
+}
+
+void frmNetFind::showSearchPage() {
+    Frame2->hide();
+    Frame1->hide();
+    wbrFind->setGeometry(twips(-45, -30, 6225, 2040));
+    setWindowTwips(6120, 2400);
+    wbrFind->Navigate(searchPage_);
+}
+
+// --- result page -------------------------------------------------------------
+
+void frmNetFind::wbrFind_BeforeNavigate2(const QString& address) {
+    if (address != ResultPageUrl()) return;
+    wbrFind->move(wbrFind->x(), TwipsToPixels(-10000));
+    Frame2->show();
+    Frame2->raise();
+    setWindowTwips(6030, 3270);
+}
+
+void frmNetFind::wbrFind_DocumentComplete(const QString& address) {
+    if (address != ResultPageUrl()) return;
+    setWindowTwips(6030, 3270);
+    Frame2->hide();
+    Frame1->show();
+    Frame1->raise();
+    List1->clear();
+    RichTextBox1->setPlainText(wbrFind->BodyHTML());
+    ZpracujSeznam();
+    if (List1->count() >= 1) cmdDataGet->setEnabled(true);
+    if (List1->count() >= 20)
+        MsgBox(QStringLiteral("Bylo nalezeno více než 20 záznamů,upřesněte zadání! "), vb::vbInformation,
+               QStringLiteral("Hledání přerušeno:"));
+}
+
+void frmNetFind::wbrFind_NavigateError(const QString& address) {
+    if (address == ResultPageUrl()) {
+        // Back to the search page, so the user can try again or leave.
+        MsgBox(QStringLiteral(
+                   "Výsledky hledání se nepodařilo načíst. Zkontrolujte připojení k Internetu a zkuste "
+                   "to znovu."),
+               vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
+        showSearchPage();
+    } else if (address == WebBrowser::AddressOf(searchPage_)) {
+        MsgBox(QStringLiteral("Nelze zobrazit vyhledávací stránku %1.")
+                   .arg(QDir::toNativeSeparators(searchPage_)),
+               vb::vbExclamation);
+    }
+}
+
+void frmNetFind::ZpracujSeznam() {
+    QString text = RichTextBox1->toPlainText();
+    int pos = 100;
+    for (;;) {
+        const int at = vb::InStr(pos, text, kLinkMarker);
+        if (at == 0) break;
+        text = text.mid(at - 1);
+        const int e = vb::InStr(1, vb::UCase(text), QStringLiteral("</A"));
+        // A page cut off inside the last link: that link is the rest.
+        const QString link = e > 0 ? text.left(e) : text;
+        ErrState err;
+        // A link without a product id is left out; the rest of the list is read.
+        Step(err, [&] {
+            const qint32 id = GetID(link);
+            auto* item = new QListWidgetItem(ziskejNazev(link));
+            item->setData(Qt::UserRole, id);
+            List1->addItem(item);
+        });
+        if (e == 0) break;
+        pos = e + 1;
+    }
+    Frame1->setTitle(QStringLiteral("Nalezeno ") + QString::number(List1->count()) +
+                     QStringLiteral(" záznamů"));
+}
+
+QString frmNetFind::ziskejNazev(const QString& link) {
+    const qsizetype at = link.indexOf(kIdMarker);
+    if (at < 0) throw vb::RuntimeError(vb::ErrGeneric, QStringLiteral("Invalid procedure call or argument"));
+    QString s = link.mid(at);
+    s = s.mid(s.indexOf(QLatin1Char('>')) + 1);
+    s.remove(kGreenFont);
+    s.remove(QStringLiteral("</FONT>"));
+    s.remove(QLatin1Char('<'));
+    s.remove(QLatin1Char('>'));
+    return s;
+}
+
+qint32 frmNetFind::GetID(const QString& link) {
+    const qsizetype at = link.indexOf(kIdMarker);
+    if (at < 0) throw vb::RuntimeError(vb::ErrGeneric, QStringLiteral("Invalid procedure call or argument"));
+    const QString rest = link.mid(at + kIdMarker.size());
+    qsizetype end = rest.indexOf(QLatin1Char('&'));
+    if (end < 0) {
+        // No parameter after the id: the id is its digits.
+        end = 0;
+        while (end < rest.size() && rest.at(end).isDigit())
+            ++end;
+    }
+    return vb::CLng(ado::Variant(rest.left(end)));
+}
+
+void frmNetFind::showProgress(int progress, int progressMax) {
+    if (progressMax == 0) {
+        lblProg->setText(QStringLiteral("0%"));
+        return;
+    }
+    // Halves go to the even neighbour.
+    const double percent = std::nearbyint(double(progress) / progressMax * 100.0);
+    lblProg->setText(QString::number(qint64(percent)) + QLatin1Char('%'));
+}
+
+void frmNetFind::wbrFind_ProgressChange(int progress, int progressMax) {
+    showProgress(progress, progressMax);
+}
+
+// --- product page ------------------------------------------------------------
+
+void frmNetFind::cmdDataGet_Click() {
+    const QList<QListWidgetItem*> chosen = List1->selectedItems();
+    if (chosen.isEmpty()) return;
+    Frame2->show();
+    Frame2->raise();
+    Frame1->hide();
+    WebBrowser1->Navigate(ProductPageUrl(chosen.first()->data(Qt::UserRole).toInt()));
+}
+
+void frmNetFind::WebBrowser1_ProgressChange(int progress, int progressMax) {
+    showProgress(progress, progressMax);
+    DoEvents();
+}
+
+void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
+    if (address.isEmpty() || address == QLatin1String("http:///") ||
+        address.contains(QLatin1String("null.htm")))
+        return;
+    RichTextBox2->setPlainText(WebBrowser1->BodyHTML());
+    framData->move(TwipsToPixels(45), TwipsToPixels(45));
+    framData->show();
+    framData->raise();
+    setWindowTwips(8385, 5900);
+    ZpracujDetail();
+}
+
+void frmNetFind::WebBrowser1_NavigateError(const QString& address) {
+    if (address.contains(QLatin1String("null.htm"))) return;
+    // Back to the list: another product can be chosen, or the look-up left.
+    MsgBox(
+        QStringLiteral("Stránku vybraného filmu se nepodařilo načíst. Zkontrolujte připojení k Internetu a "
+                       "zkuste to znovu."),
+        vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
+    Frame2->hide();
+    Frame1->show();
+    Frame1->raise();
+}
+
+void frmNetFind::ZpracujDetail() {
+    QPointer<frmNetFind> self(this);
+    picWait->show();
+    picWait->raise();
+    WebBrowser1->Stop();
+
+    const QString page = RichTextBox2->toPlainText();
+    struct Field {
+        QWidget* box;
+        const char16_t* marker;
+        enum { Title, Cell, CellNoNbsp, Description } rule;
+    };
+    const Field fields[] = {
+        {findCZ, u"<H2 class=title1>", Field::Title},
+        {findZanr, u"Žánr:", Field::Cell},
+        {findPuvodni, u"Originální název:", Field::Cell},
+        {findRezie, u"Režie:", Field::Cell},
+        {findHerci, u"Herci:", Field::Cell},
+        {findDelka, u"Délka (min.):", Field::CellNoNbsp},
+        {findStat, u"Země původu:", Field::CellNoNbsp},
+        {findRok, u"Rok výroby:", Field::CellNoNbsp},
+        {findPopis, u"Popis:", Field::Description},
+    };
+    for (const Field& f : fields) {
+        // A field the page lacks stays empty rather than take the previous one's value.
+        const qsizetype at = page.indexOf(QString::fromUtf16(f.marker));
+        QString value;
+        if (at >= 0) {
+            const QString w = page.mid(at);
+            switch (f.rule) {
+            case Field::Title:
+                value = titleRule(w);
+                break;
+            case Field::Cell:
+                value = cellRule(w, false);
+                break;
+            case Field::CellNoNbsp:
+                value = cellRule(w, true);
+                break;
+            case Field::Description:
+                value = descriptionRule(w);
+                break;
+            }
+        }
+        setTextOf(f.box, value);
+        DoEvents();
+        if (!self) return;
+    }
+
+    const QString path = picturePath(page);
+    Text1->setText(path);
+    DoEvents();
+    if (!self) return;
+    if (!path.isEmpty()) {
+        // Only a picture that really loaded is offered: a failed or broken
+        // download leaves no path.
+        QString local;
+        ErrState err;
+        Step(err, [&] { local = NactiWebNahled(path, picWenImgNahl); });
+        if (!self) return;
+        Text1->setText(local);
+        DoEvents();
+        if (!self) return;
+        picWenImgNahl->repaint();
+        DoEvents();
+        if (!self) return;
+    }
+    picWait->hide();
+}
+
+// --- closing -----------------------------------------------------------------
+
+void frmNetFind::Command1_Click() {
+    VlozitData = false;
+    hide();
+}
+
+void frmNetFind::Command4_Click() {
+    VlozitData = true;
+    hide();
+}
+
+void frmNetFind::Command5_Click() {
+    VlozitData = false;
+    hide();
+}
+
+void frmNetFind::reject() {}
+
+void frmNetFind::closeEvent(QCloseEvent* event) {
+    VlozitData = false;
+    event->accept();
+    done(QDialog::Rejected);
+}

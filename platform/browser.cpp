@@ -1,0 +1,200 @@
+#include "browser.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <QWebEngineLoadingInfo>
+#include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include <memory>
+
+namespace {
+
+// A renderer that has not answered by then is not going to.
+constexpr int kScriptTimeoutMs = 20000;
+
+// The old control's innerHTML: upper-case tags, its own attribute quoting,
+// upper-case style properties. Closing tags are written for every element
+// that may have content, so the markers "</TD>", "</A" are always there.
+const char kSerialiser[] = R"JS(
+(function () {
+  var VOID = {AREA:1, BASE:1, BASEFONT:1, BGSOUND:1, BR:1, COL:1, EMBED:1, FRAME:1, HR:1, IMG:1,
+              INPUT:1, ISINDEX:1, KEYGEN:1, LINK:1, META:1, PARAM:1, SOURCE:1, TRACK:1, WBR:1};
+  var RAW = {SCRIPT:1, STYLE:1, XMP:1, PLAINTEXT:1, NOEMBED:1, NOFRAMES:1};
+  var BOOL = {checked:1, selected:1, disabled:1, readonly:1, multiple:1, nowrap:1, noshade:1,
+              compact:1, ismap:1, declare:1, defer:1, noresize:1};
+  function text(t) {
+    return t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;').replace(/\u00a0/g, '&nbsp;');
+  }
+  function css(v) {
+    var out = [];
+    v.split(';').forEach(function (d) {
+      var i = d.indexOf(':');
+      if (i < 0) { if (d.trim()) out.push(d.trim()); return; }
+      out.push(d.slice(0, i).trim().toUpperCase() + ': ' + d.slice(i + 1).trim());
+    });
+    return out.join('; ');
+  }
+  function quoted(v) {
+    if (/^[A-Za-z0-9_.:\/-]+$/.test(v)) return v;
+    if (v.indexOf('"') >= 0) return "'" + v + "'";
+    return '"' + v + '"';
+  }
+  function attributes(e) {
+    var s = '';
+    for (var i = 0; i < e.attributes.length; i++) {
+      var a = e.attributes[i], v = a.value;
+      if (a.name === 'style') v = css(v);
+      if (v === '' && BOOL[a.name]) { s += ' ' + a.name; continue; }
+      s += ' ' + a.name + '=' + quoted(v.replace(/&/g, '&amp;').replace(/\u00a0/g, '&nbsp;'));
+    }
+    return s;
+  }
+  function children(n) {
+    var s = '';
+    for (var c = n.firstChild; c; c = c.nextSibling) s += node(c);
+    return s;
+  }
+  function node(n) {
+    if (n.nodeType === 1) {
+      var tag = n.nodeName.toUpperCase();
+      var s = '<' + tag + attributes(n) + '>';
+      if (VOID[tag]) return s;
+      var inner = tag === 'TEMPLATE' ? children(n.content) : children(n);
+      return s + inner + '</' + tag + '>';
+    }
+    if (n.nodeType === 3)
+      return n.parentNode && RAW[n.parentNode.nodeName.toUpperCase()] ? n.data : text(n.data);
+    if (n.nodeType === 8) return '<!--' + n.data + '-->';
+    return '';
+  }
+  return document.body ? children(document.body) : '';
+})()
+)JS";
+
+QUrl toUrl(const QString& target) {
+    if (QFileInfo(target).isAbsolute() && !target.contains(QLatin1String("://")))
+        return QUrl::fromLocalFile(target);
+    return QUrl::fromUserInput(target);
+}
+
+} // namespace
+
+class WebBrowser::Page : public QWebEnginePage {
+public:
+    Page(WebBrowser* owner) : QWebEnginePage(owner), owner_(owner) {}
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType, bool isMainFrame) override {
+        // Only the top document counts: a frame of a page is no navigation of the browser.
+        if (isMainFrame)
+            owner_->post(
+                [owner = owner_, address = url.toString()] { emit owner->BeforeNavigate2(address); });
+        return true;
+    }
+    // Pop-ups of the shop's pages are not followed.
+    QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
+
+private:
+    WebBrowser* owner_;
+};
+
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
+    view_ = new QWebEngineView(this);
+    page_ = new Page(this);
+    view_->setPage(page_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(view_);
+
+    // The local search page posts to the shop's address.
+    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
+
+    // The events reach their handlers from Qt's own loop, never from inside
+    // the engine's work: a handler may wait (a download, a script, DoEvents),
+    // which would stall the engine if it ran there.
+    connect(page_, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo& info) {
+        switch (info.status()) {
+        case QWebEngineLoadingInfo::LoadStartedStatus:
+            busy_ = true;
+            break;
+        case QWebEngineLoadingInfo::LoadStoppedStatus:
+            busy_ = false;
+            break;
+        case QWebEngineLoadingInfo::LoadSucceededStatus:
+            busy_ = false;
+            post([this, address = info.url().toString()] { emit DocumentComplete(address); });
+            break;
+        case QWebEngineLoadingInfo::LoadFailedStatus:
+            busy_ = false;
+            // A load replaced by the next one is no failure.
+            if (info.errorCode() == -3) break;
+            post([this, address = info.url().toString()] { emit NavigateError(address); });
+            break;
+        }
+    });
+    connect(page_, &QWebEnginePage::loadProgress, this,
+            [this](int progress) { post([this, progress] { emit ProgressChange(progress, 100); }); });
+}
+
+WebBrowser::~WebBrowser() {
+    // The page goes before the view that shows it.
+    view_->setPage(nullptr);
+    delete page_;
+}
+
+QString WebBrowser::AddressOf(const QString& target) {
+    return toUrl(target).toString();
+}
+
+void WebBrowser::Navigate(const QString& target) {
+    page_->load(toUrl(target));
+}
+
+void WebBrowser::Stop() {
+    page_->triggerAction(QWebEnginePage::Stop);
+}
+
+QString WebBrowser::LocationURL() const {
+    return page_->url().toString();
+}
+
+void WebBrowser::post(std::function<void()> event) {
+    QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+}
+
+QVariant WebBrowser::RunScript(const QString& script) {
+    struct Wait {
+        QEventLoop loop;
+        QVariant result;
+        bool done = false;
+    };
+    auto wait = std::make_shared<Wait>();
+    page_->runJavaScript(script, QWebEngineScript::ApplicationWorld, [wait](const QVariant& value) {
+        wait->result = value;
+        wait->done = true;
+        wait->loop.quit();
+    });
+    if (!wait->done) {
+        QTimer::singleShot(kScriptTimeoutMs, &wait->loop, &QEventLoop::quit);
+        const auto dead =
+            connect(page_, &QWebEnginePage::renderProcessTerminated, &wait->loop, &QEventLoop::quit);
+        QPointer<WebBrowser> self(this);
+        wait->loop.exec(QEventLoop::ExcludeUserInputEvents);
+        if (self) disconnect(dead);
+    }
+    return wait->result;
+}
+
+QString WebBrowser::BodyHTML() {
+    const QVariant v = RunScript(QString::fromUtf8(kSerialiser));
+    return v.typeId() == QMetaType::QString ? v.toString() : QString();
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The embedded web browser of the look-ups, on Qt WebEngine, with the events
+// and the body HTML of the old browser control the look-ups were written for.
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+#include <functional>
+
+class QWebEngineView;
+class QWebEnginePage;
+
+class WebBrowser : public QWidget {
+    Q_OBJECT
+public:
+    explicit WebBrowser(QWidget* parent = nullptr);
+    ~WebBrowser() override;
+
+    // An absolute local path or a web address ("about:blank" too).
+    void Navigate(const QString& target);
+    void Stop();
+    // Address of the document shown or being loaded; "" before the first.
+    QString LocationURL() const;
+    bool Busy() const { return busy_; }
+
+    // The HTML of the body as the old browser serialised it: tag names in
+    // capitals, attribute values bare when they hold only letters, digits and
+    // "_.:/-", in double quotes otherwise and in single quotes when they hold a
+    // double quote, style properties in capitals ("COLOR: green"). "" when
+    // the page has no body or does not answer. Waits for the page in a local
+    // event loop that takes no user input.
+    QString BodyHTML();
+    // Runs a script in the page and waits for its value (Invalid when the
+    // page does not answer).
+    QVariant RunScript(const QString& script);
+
+    // The address the events report for a Navigate target.
+    static QString AddressOf(const QString& target);
+
+    QWebEngineView* view() const { return view_; }
+
+signals:
+    // A top-level navigation is about to start (links, forms, Navigate).
+    void BeforeNavigate2(const QString& address);
+    // The top-level document has loaded.
+    void DocumentComplete(const QString& address);
+    // The document could not be loaded (no connection, refused, missing file).
+    void NavigateError(const QString& address);
+    void ProgressChange(int progress, int progressMax);
+
+private:
+    class Page;
+    void post(std::function<void()> event);
+    QWebEngineView* view_;
+    Page* page_;
+    bool busy_ = false;
+};

@@ -1,0 +1,158 @@
+#include "browser.h"
+#include "httpserver.h"
+#include "testmain.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTcpServer>
+
+using testsupport::HttpServer;
+
+namespace {
+constexpr int kWait = 20000;
+
+// One recorded event of a browser, in order.
+struct Log : QObject {
+    QStringList events;
+    explicit Log(WebBrowser* b) {
+        connect(b, &WebBrowser::BeforeNavigate2, this, [this](const QString& a) { events << "before " + a; });
+        connect(b, &WebBrowser::DocumentComplete, this,
+                [this](const QString& a) { events << "complete " + a; });
+        connect(b, &WebBrowser::NavigateError, this, [this](const QString& a) { events << "error " + a; });
+        connect(b, &WebBrowser::ProgressChange, this,
+                [this](int p, int m) { events << QString("progress %1/%2").arg(p).arg(m); });
+    }
+    QStringList without(const QString& prefix) const {
+        QStringList out;
+        for (const QString& e : events)
+            if (!e.startsWith(prefix)) out << e;
+        return out;
+    }
+};
+
+QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
+    const QString path = dir.filePath(name);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(bytes);
+    return path;
+}
+} // namespace
+
+class TestBrowser : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+
+    QString bodyOf(const QByteArray& html) {
+        HttpServer server;
+        server.route("/p.htm", "<html><head><title>t</title></head><body>" + html + "</body></html>",
+                     "text/html; charset=utf-8");
+        WebBrowser b;
+        QSignalSpy done(&b, &WebBrowser::DocumentComplete);
+        b.Navigate(server.url("/p.htm"));
+        if (!done.wait(kWait)) return "<no page>";
+        return b.BodyHTML();
+    }
+
+private slots:
+    void tagsAndAttributesAreSerialisedTheOldWay() {
+        QCOMPARE(bodyOf("<h2 class=\"title1\">Kolja <a href=\"x.php\">x</a></h2>"),
+                 QString("<H2 class=title1>Kolja <A href=x.php>x</A></H2>"));
+        // Bare only for letters, digits and _.:/- ; double quotes otherwise;
+        // single quotes around a value holding a double quote.
+        QCOMPARE(
+            bodyOf("<a class='zbozi' title='Kolja (1996)' href='zbozi_video.php?id_zbozi=12&amp;k=3'>K</a>"),
+            QString(
+                "<A class=zbozi title=\"Kolja (1996)\" href=\"zbozi_video.php?id_zbozi=12&amp;k=3\">K</A>"));
+        QCOMPARE(bodyOf("<a href='javascript:open_wnd_photo(\"images/big/k.jpg\")'><img border=\"0\" "
+                        "src=\"images/k_1.jpg\"></a>"),
+                 QString("<A href='javascript:open_wnd_photo(\"images/big/k.jpg\")'><IMG border=0 "
+                         "src=images/k_1.jpg></A>"));
+        QCOMPARE(bodyOf("<img alt=\"\" src=\"http://h.example:80/a-b/c_d.gif\">"),
+                 QString("<IMG alt=\"\" src=http://h.example:80/a-b/c_d.gif>"));
+        // Style properties in capitals, values as written.
+        QCOMPARE(
+            bodyOf("<font style=\"color:green\">Kolja</font><span style=\"font-weight: bold;color:#FF0000;\">"
+                   "x</span>"),
+            QString("<FONT style=\"COLOR: green\">Kolja</FONT><SPAN style=\"FONT-WEIGHT: bold; COLOR: "
+                    "#FF0000\">x</SPAN>"));
+        QCOMPARE(bodyOf("<input type=\"checkbox\" name=\"a\" checked><input name=\"q\" value=\"\">"),
+                 QString("<INPUT type=checkbox name=a checked><INPUT name=q value=\"\">"));
+    }
+
+    void textAndStructureAreKept() {
+        // Tables get their implied TBODY from the parser, every cell its end tag.
+        QCOMPARE(bodyOf("<table><tr><td>Žánr:</td><td>Drama&nbsp;</td></tr></table>"),
+                 QString("<TABLE><TBODY><TR><TD>Žánr:</TD><TD>Drama&nbsp;</TD></TR></TBODY></TABLE>"));
+        QCOMPARE(bodyOf("a &lt;b&gt; &amp; c<br>d\ne<!-- pozn --><script>if (1 < 2) x = '&';</script>"),
+                 QString("a &lt;b&gt; &amp; c<BR>d\ne<!-- pozn --><SCRIPT>if (1 < 2) x = '&';</SCRIPT>"));
+        QCOMPARE(bodyOf(""), QString());
+    }
+
+    void localPageLoadReportsItsEvents() {
+        const QString file = writeFile(dir_, "null.htm", "<html><body>nic</body></html>");
+        WebBrowser b;
+        Log log(&b);
+        QSignalSpy done(&b, &WebBrowser::DocumentComplete);
+        b.Navigate(file);
+        QVERIFY(done.wait(kWait));
+        const QString address = "file://" + file;
+        QCOMPARE(WebBrowser::AddressOf(file), address);
+        QCOMPARE(b.LocationURL(), address);
+        QCOMPARE(log.without("progress"), (QStringList{"before " + address, "complete " + address}));
+        QVERIFY(log.events.contains("progress 100/100"));
+        QVERIFY(!b.Busy());
+        QCOMPARE(b.BodyHTML(), QString("nic"));
+    }
+
+    void failuresAreReportedAsErrors() {
+        WebBrowser b;
+        Log log(&b);
+        QSignalSpy failed(&b, &WebBrowser::NavigateError);
+        // Nobody listens on a port just closed.
+        quint16 port;
+        {
+            QTcpServer probe;
+            QVERIFY(probe.listen(QHostAddress::LocalHost));
+            port = probe.serverPort();
+        }
+        const QString address = QString("http://127.0.0.1:%1/seznam_video.php").arg(port);
+        b.Navigate(address);
+        QVERIFY(failed.wait(kWait));
+        QCOMPARE(log.without("progress"), (QStringList{"before " + address, "error " + address}));
+
+        log.events.clear();
+        b.Navigate(dir_.filePath("chybi.htm"));
+        QVERIFY(failed.wait(kWait));
+        QCOMPARE(log.without("progress").last(), "error file://" + dir_.filePath("chybi.htm"));
+    }
+
+    void errorStatusIsAFailureAndStopEndsALoadQuietly() {
+        HttpServer server;
+        server.route("/nic.php", "<html><body>Stránka nenalezena</body></html>", "text/html; charset=utf-8",
+                     404);
+        server.stall("/zbozi_video.php", HttpServer::Stall::HalfBody, "<html><body>" + QByteArray(4000, 'x'));
+        WebBrowser b;
+        Log log(&b);
+        QSignalSpy failed(&b, &WebBrowser::NavigateError);
+        b.Navigate(server.url("/nic.php"));
+        QVERIFY(failed.wait(kWait));
+        QCOMPARE(log.without("progress"),
+                 (QStringList{"before " + server.url("/nic.php"), "error " + server.url("/nic.php")}));
+
+        log.events.clear();
+        b.Navigate(server.url("/zbozi_video.php?id_zbozi=5"));
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests("/zbozi_video.php").size() == 1, kWait);
+        QVERIFY(b.Busy());
+        b.Stop();
+        QTRY_VERIFY_WITH_TIMEOUT(!b.Busy(), kWait);
+        // A stopped load neither completes nor fails; the next one works.
+        b.Navigate(server.url("/nic.php"));
+        QVERIFY(failed.wait(kWait));
+        QCOMPARE(log.without("progress"),
+                 (QStringList{"before " + server.url("/zbozi_video.php?id_zbozi=5"),
+                              "before " + server.url("/nic.php"), "error " + server.url("/nic.php")}));
+    }
+};
+
+DVD_TEST_MAIN(TestBrowser)
+#include "tst_browser.moc"
