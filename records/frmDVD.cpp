@@ -144,6 +144,7 @@ frmDVD::frmDVD(QWidget* parent) : QDialog(parent) {
     connect(Command3, &QPushButton::clicked, this, &frmDVD::Command3_Click);
     connect(cmdOpenObalPic, &QPushButton::clicked, this, &frmDVD::cmdOpenObalPic_Click);
     connect(cmdOpenNahledPic, &QPushButton::clicked, this, &frmDVD::cmdOpenNahledPic_Click);
+    connect(cmdFindNet, &QPushButton::clicked, this, &frmDVD::cmdFindNet_Click);
     connect(Command4, &QPushButton::clicked, this, &frmDVD::Command4_Click);
     connect(cmdSaveObal, &QPushButton::clicked, this, &frmDVD::cmdSaveObal_Click);
     connect(cmdSaveNahled, &QPushButton::clicked, this, &frmDVD::cmdSaveNahled_Click);

@@ -122,7 +122,8 @@ public:
     void cmdOpenNahledPic_Click();
     void cmdSaveObal_Click();
     void cmdSaveNahled_Click();
-    void Command4_Click(); // film-database look-up
+    void cmdFindNet_Click(); // e-shop look-up
+    void Command4_Click();   // film-database look-up
 
     // A country for the 24-character box: "Spojené království" as "Eng" and
     // then cut to 23 characters, when longer than 24.

@@ -3,6 +3,7 @@
 #include "records/frmDVD.h"
 
 #include "lookup/frmCSFDFind.h"
+#include "lookup/frmNetFind.h"
 
 #include "msgbox.h"
 #include "vb.h"
@@ -57,6 +58,25 @@ void frmDVD::prevzitNahled(const QString& path) {
     showPicture(1, path);
     lblNahled->setText(path);
     nahled_.cleared = path.isEmpty();
+}
+
+void frmDVD::cmdFindNet_Click() {
+    auto* find = new frmNetFind(this);
+    const QString title = vb::Trim(txtCZName->text());
+    if (!title.isEmpty()) find->PredpripravSTR(title);
+    find->exec();
+    if (find->VlozitData) {
+        find->findStat->setText(ZkratitStat(textOf(find->findStat)));
+        if (textOf(find->findPuvodni) == QLatin1String("&nbsp;")) setTextOf(find->findPuvodni, QStringLiteral(" "));
+        const QList<QPair<QWidget*, QWidget*>> copies{
+            {find->findCZ, txtCZName}, {find->findDelka, txtDelka}, {find->findPuvodni, txtPuvName},
+            {find->findHerci, txtHerci}, {find->findPopis, txtPopis}, {find->findRezie, txtRezie},
+            {find->findStat, txtStat}, {find->findZanr, txtZanr}, {find->findRok, txtRok}};
+        for (const auto& [from, to] : copies)
+            setTextOf(to, textOf(from));
+        if (find->chkGetPicture->checkState() == Qt::Checked) prevzitNahled(find->Text1->text());
+    }
+    delete find;
 }
 
 void frmDVD::Command4_Click() {

@@ -2,6 +2,7 @@
 
 #include "core/Main.h"
 #include "lookup/frmCSFDFind.h"
+#include "lookup/frmNetFind.h"
 
 #include "msgbox.h"
 #include "progdir.h"
@@ -33,6 +34,22 @@ void onFilmDb(std::function<void(frmCSFDFind*)> fill) {
         QVERIFY(find);
         fill(find);
     });
+}
+
+void onEShop(std::function<void(frmNetFind*)> fill) {
+    QTimer::singleShot(0, [fill] {
+        auto* find = qobject_cast<frmNetFind*>(QApplication::activeModalWidget());
+        QVERIFY(find);
+        fill(find);
+    });
+}
+
+// The search pages the e-shop window starts from.
+void installSearchPages(const QString& dataPath) {
+    for (const char* name : {"finddvd.htm", "finddvd2.htm", "null.htm"}) {
+        QFile::remove(dataPath + name);
+        QVERIFY(QFile::copy(QFINDTESTDATA(QString("../../data/") + name), dataPath + name));
+    }
 }
 
 } // namespace
@@ -121,6 +138,48 @@ private slots:
         w->Command4->click();
         QCOMPARE(prefilled, QString());
         QCOMPARE(w->txtCZName->text(), QString("   "));
+    }
+
+    void eShopCopiesEveryValue() {
+        installSearchPages(dir->dataPath());
+        frmDVD* w = open();
+        w->txtCZName->setText("  Pelíšky ");
+        w->txtRok->setText("1999");
+        const QString before = writePicture(dir->dataPath() + "mine.jpg");
+        w->lblNahled->setText(before);
+        onEShop([](frmNetFind* f) {
+            f->findCZ->setText("Pelíšky");
+            f->findPuvodni->setText("&nbsp;");
+            f->findRok->setText(""); // empties the editor's year
+            f->findStat->setText("Spojené království, Kanada, USA");
+            f->findHerci->setPlainText("Jiří Kodet");
+            f->chkGetPicture->setChecked(false);
+            f->Text1->setText("/nikde/obrazek.jpg"); // not taken: the box is unticked
+            f->Command4->click();
+        });
+        w->cmdFindNet->click();
+        // the trimmed title went into the search page
+        QFile page(dir->dataPath() + "finddvdx.htm");
+        QVERIFY(page.open(QIODevice::ReadOnly));
+        QVERIFY(page.readAll().contains("value=\"Pel"));
+        QCOMPARE(w->txtCZName->text(), QString("Pelíšky"));
+        QCOMPARE(w->txtPuvName->text(), QString(" "));
+        QCOMPARE(w->txtRok->text(), QString());
+        QCOMPARE(w->txtStat->text(), QString("Eng, Kanada, USA"));
+        QCOMPARE(w->txtHerci->toPlainText(), QString("Jiří Kodet"));
+        QCOMPARE(w->lblNahled->text(), before);
+
+        // no title: the search page is not prepared; "Storno" changes nothing
+        QFile::remove(dir->dataPath() + "finddvdx.htm");
+        w->txtCZName->setText(" ");
+        onEShop([](frmNetFind* f) {
+            f->findCZ->setText("Jiný");
+            f->findPuvodni->setText("&nbsp;x");
+            f->Command5->click();
+        });
+        w->cmdFindNet->click();
+        QVERIFY(!QFile::exists(dir->dataPath() + "finddvdx.htm"));
+        QCOMPARE(w->txtCZName->text(), QString(" "));
     }
 
     void previewTakenClearedOrKept() {
