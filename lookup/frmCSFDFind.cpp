@@ -12,6 +12,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
+#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -37,23 +38,6 @@ const QString kOtherTitlesMarker =
 const QString kOtherTitlesEnd = QStringLiteral("</table>             <br>");
 const QString kPlotMarker =
     QStringLiteral("<span class='komentar_font' style='text-align:justify;width:700px;'>");
-
-QRect twips(int x, int y, int w, int h) {
-    return QRect(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
-}
-
-template <class W> W* place(W* w, const char* name, const QRect& at) {
-    if (name) w->setObjectName(QLatin1String(name));
-    w->setGeometry(at);
-    return w;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* b = place(new QPushButton(text, parent), name, at);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
 
 QString indexedName(const char* base, int index) {
     return QLatin1String(base) + QLatin1Char('_') + QString::number(index);
@@ -117,68 +101,68 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     setFixedSize(TwipsToPixels(9570), TwipsToPixels(5820));
 
     // Left: the window's picture, later covered by the found values.
-    Picture2 = place(new QLabel(this), "Picture2", twips(90, 30, 5400, 5430));
+    Picture2 = Place(new QLabel(this), "Picture2", TwipsRect(90, 30, 5400, 5430));
     Picture2->setFrameShape(QFrame::Panel);
     Picture2->setFrameShadow(QFrame::Sunken);
     Picture2->setPixmap(windowPicture(Picture2->size()));
 
     // Right: search and hit list.
-    Text1 = place(new QLineEdit(this), "Text1", twips(5610, 120, 2700, 330));
-    Command1 = makeButton(this, "Command1", QStringLiteral("Hledej"), twips(8400, 105, 1080, 360));
+    Text1 = Place(new QLineEdit(this), "Text1", TwipsRect(5610, 120, 2700, 330));
+    Command1 = MakeButton(this, "Command1", QStringLiteral("Hledej"), TwipsRect(8400, 105, 1080, 360));
     Label3 =
-        place(new QLabel(QStringLiteral("Nalezené záznamy:"), this), "Label3", twips(5610, 540, 3870, 255));
-    lvwSeznam = place(new ListView(this), "lvwSeznam", twips(5610, 810, 3870, 3000));
+        Place(new QLabel(QStringLiteral("Nalezené záznamy:"), this), "Label3", TwipsRect(5610, 540, 3870, 255));
+    lvwSeznam = Place(new ListView(this), "lvwSeznam", TwipsRect(5610, 810, 3870, 3000));
     lvwSeznam->AddColumn(QStringLiteral("Název"), 2700);
     lvwSeznam->AddColumn(QStringLiteral("URL"), 1800);
-    Label2 = place(new QLabel(this), "Label2", twips(5610, 3870, 3870, 255));
-    Command2 = makeButton(this, "Command2", QStringLiteral("Načti data"), twips(5610, 4170, 1650, 375));
-    chkGetPicture = place(new QCheckBox(QStringLiteral("Přenášet i obrázek náhledu"), this), "chkGetPicture",
-                          twips(5610, 4650, 3870, 300));
+    Label2 = Place(new QLabel(this), "Label2", TwipsRect(5610, 3870, 3870, 255));
+    Command2 = MakeButton(this, "Command2", QStringLiteral("Načti data"), TwipsRect(5610, 4170, 1650, 375));
+    chkGetPicture = Place(new QCheckBox(QStringLiteral("Přenášet i obrázek náhledu"), this), "chkGetPicture",
+                          TwipsRect(5610, 4650, 3870, 300));
     chkGetPicture->setChecked(true);
     cmdInsertData =
-        makeButton(this, "cmdInsertData", QStringLiteral("Vložit data"), twips(5610, 5100, 1800, 375));
-    cmdStorno = makeButton(this, "cmdStorno", QStringLiteral("Storno"), twips(7680, 5100, 1800, 375));
+        MakeButton(this, "cmdInsertData", QStringLiteral("Vložit data"), TwipsRect(5610, 5100, 1800, 375));
+    cmdStorno = MakeButton(this, "cmdStorno", QStringLiteral("Storno"), TwipsRect(7680, 5100, 1800, 375));
 
     // The found values lie outside the client area until "Načti data" moves them in.
-    frmData = place(new QGroupBox(this), "frmData", twips(9800, 30, 5400, 5430));
+    frmData = Place(new QGroupBox(this), "frmData", TwipsRect(9800, 30, 5400, 5430));
     frmData->setAutoFillBackground(true);
     const char* const captions[] = {"CZ název:",    "Původní název:", "Žánr:",  "Stát:", "Rok vydání:",
                                     "Délka filmu:", "Režie:",         "Herci:", "Popis:"};
     const int rowTop[] = {180, 540, 900, 1260, 1620, 1980, 2340, 2700, 3480};
     for (int i = 0; i < 9; ++i) {
         auto* caption = new QLabel(QString::fromUtf8(captions[i]), frmData);
-        lbl << place(caption, nullptr, twips(90, rowTop[i] + 30, 1380, 255));
+        lbl << Place(caption, nullptr, TwipsRect(90, rowTop[i] + 30, 1380, 255));
         caption->setObjectName(indexedName("lbl", i));
     }
     const int boxLeft = 1500, boxWidth = 2400;
-    findCZ = place(new QLineEdit(frmData), "findCZ", twips(boxLeft, rowTop[0], boxWidth, 315));
-    findPuvName = place(new QComboBox(frmData), "findPuvName", twips(boxLeft, rowTop[1], boxWidth, 315));
+    findCZ = Place(new QLineEdit(frmData), "findCZ", TwipsRect(boxLeft, rowTop[0], boxWidth, 315));
+    findPuvName = Place(new QComboBox(frmData), "findPuvName", TwipsRect(boxLeft, rowTop[1], boxWidth, 315));
     findPuvName->setEditable(true);
     findPuvName->setInsertPolicy(QComboBox::NoInsert);
-    findZanr = place(new QLineEdit(frmData), "findZanr", twips(boxLeft, rowTop[2], boxWidth, 315));
-    findStat = place(new QLineEdit(frmData), "findStat", twips(boxLeft, rowTop[3], boxWidth, 315));
-    findRok = place(new QLineEdit(frmData), "findRok", twips(boxLeft, rowTop[4], 1200, 315));
-    findDelka = place(new QLineEdit(frmData), "findDelka", twips(boxLeft, rowTop[5], 1200, 315));
-    findRezie = place(new QLineEdit(frmData), "findRezie", twips(boxLeft, rowTop[6], boxWidth, 315));
-    findHerci = place(new QPlainTextEdit(frmData), "findHerci", twips(boxLeft, rowTop[7], boxWidth, 720));
-    findPopis = place(new QPlainTextEdit(frmData), "findPopis", twips(boxLeft, rowTop[8], 3780, 1800));
+    findZanr = Place(new QLineEdit(frmData), "findZanr", TwipsRect(boxLeft, rowTop[2], boxWidth, 315));
+    findStat = Place(new QLineEdit(frmData), "findStat", TwipsRect(boxLeft, rowTop[3], boxWidth, 315));
+    findRok = Place(new QLineEdit(frmData), "findRok", TwipsRect(boxLeft, rowTop[4], 1200, 315));
+    findDelka = Place(new QLineEdit(frmData), "findDelka", TwipsRect(boxLeft, rowTop[5], 1200, 315));
+    findRezie = Place(new QLineEdit(frmData), "findRezie", TwipsRect(boxLeft, rowTop[6], boxWidth, 315));
+    findHerci = Place(new QPlainTextEdit(frmData), "findHerci", TwipsRect(boxLeft, rowTop[7], boxWidth, 720));
+    findPopis = Place(new QPlainTextEdit(frmData), "findPopis", TwipsRect(boxLeft, rowTop[8], 3780, 1800));
     for (QPlainTextEdit* memo : {findHerci, findPopis})
         memo->setTabChangesFocus(true);
-    picWenImgNahl = place(new QLabel(frmData), "picWenImgNahl", twips(3990, 180, 1290, 1770));
+    picWenImgNahl = Place(new QLabel(frmData), "picWenImgNahl", TwipsRect(3990, 180, 1290, 1770));
     picWenImgNahl->setFrameShape(QFrame::Box);
     picWenImgNahl->setAlignment(Qt::AlignCenter);
     picWenImgNahl->setScaledContents(true);
-    Text2 = place(new QLineEdit(frmData), "Text2", twips(3990, 2010, 1290, 315));
+    Text2 = Place(new QLineEdit(frmData), "Text2", TwipsRect(3990, 2010, 1290, 315));
 
     // Wait notice over the found values while the pages load.
-    picTime = place(new QFrame(this), "picTime", twips(1200, 2100, 3200, 900));
+    picTime = Place(new QFrame(this), "picTime", TwipsRect(1200, 2100, 3200, 900));
     picTime->setFrameShape(QFrame::Box);
     picTime->setAutoFillBackground(true);
     for (int i = 0; i < 2; ++i) {
         auto* l = new QLabel(i == 0 ? QStringLiteral("Prosím strpení")
                                     : QStringLiteral("čtou a nahrávají se data ..."),
                              picTime);
-        Label1 << place(l, nullptr, twips(120, 120 + i * 360, 2960, 300));
+        Label1 << Place(l, nullptr, TwipsRect(120, 120 + i * 360, 2960, 300));
         l->setObjectName(indexedName("Label1", i));
         l->setAlignment(Qt::AlignCenter);
     }

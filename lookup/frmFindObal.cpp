@@ -10,6 +10,7 @@
 #include "listview.h"
 #include "msgbox.h"
 #include "printer.h"
+#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -30,33 +31,6 @@ namespace {
 
 const QString kListTag = QStringLiteral("<select name=\"dvd\" align=\"center\" size=25");
 const QString kNbsp = QStringLiteral("&nbsp");
-
-QRect twips(int x, int y, int w, int h) {
-    return QRect(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(at);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(at);
-    return l;
-}
-
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at) {
-    auto* f = new QGroupBox(title, parent);
-    f->setObjectName(QLatin1String(name));
-    f->setGeometry(at);
-    return f;
-}
 
 bool readBytes(const QString& path, QByteArray* bytes) {
     QFile f(path);
@@ -117,46 +91,46 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Dohledání obalu DVD na internetu."));
     setFixedSize(TwipsToPixels(8520), TwipsToPixels(7080));
 
-    makeLabel(this, "Label1", QStringLiteral("Vyhledat obal:"), twips(120, 180, 1300, 255));
+    MakeLabel(this, "Label1", QStringLiteral("Vyhledat obal:"), TwipsRect(120, 180, 1300, 255));
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twips(1440, 120, 5520, 315));
-    Command1 = makeButton(this, "Command1", QStringLiteral("Hledej"), twips(7080, 105, 1320, 345));
+    Text1->setGeometry(TwipsRect(1440, 120, 5520, 315));
+    Command1 = MakeButton(this, "Command1", QStringLiteral("Hledej"), TwipsRect(7080, 105, 1320, 345));
 
-    QGroupBox* info = makeFrame(this, "Frame1", QStringLiteral("Informace"), twips(120, 600, 8280, 795));
+    QGroupBox* info = MakeFrame(this, "Frame1", QStringLiteral("Informace"), TwipsRect(120, 600, 8280, 795));
     lblInfo =
-        makeLabel(info, "lblInfo",
+        MakeLabel(info, "lblInfo",
                   QStringLiteral("Vzhledem k tomu, že se mohou názvy filmů v drobnostech lišit, doporučuji "
                                  "zadávat jen některá slova z názvu filmu."),
-                  twips(120, 240, 8040, 480));
+                  TwipsRect(120, 240, 8040, 480));
     lblInfo->setWordWrap(true);
 
     QGroupBox* found =
-        makeFrame(this, "Frame2", QStringLiteral("Seznam nalezených obalů"), twips(120, 1500, 8280, 4860));
+        MakeFrame(this, "Frame2", QStringLiteral("Seznam nalezených obalů"), TwipsRect(120, 1500, 8280, 4860));
     lvwDVD = new ListView(found);
     lvwDVD->setObjectName(QStringLiteral("lvwDVD"));
-    lvwDVD->setGeometry(twips(120, 270, 8040, 4455));
+    lvwDVD->setGeometry(TwipsRect(120, 270, 8040, 4455));
     lvwDVD->AddColumn(QStringLiteral("Český název"), 3300);
     lvwDVD->AddColumn(QStringLiteral("Původní název"), 3300);
     lvwDVD->AddColumn(QStringLiteral("Info"), 1100);
-    Command4 = makeButton(this, "Command4", QStringLiteral("Načíst"), twips(7080, 6480, 1320, 375));
+    Command4 = MakeButton(this, "Command4", QStringLiteral("Načíst"), TwipsRect(7080, 6480, 1320, 375));
 
     // The preview covers the whole window while it is shown.
     auto* nahled = new QFrame(this);
     nahled->setAutoFillBackground(true);
     picNahled = nahled;
     picNahled->setObjectName(QStringLiteral("picNahled"));
-    picNahled->setGeometry(twips(0, 0, 8520, 7080));
+    picNahled->setGeometry(TwipsRect(0, 0, 8520, 7080));
     QGroupBox* preview =
-        makeFrame(picNahled, "Frame3", QStringLiteral("Náhled načteného obalu"), twips(120, 60, 8280, 6300));
-    makeLabel(preview, "Label2", QStringLiteral("Načtený obal"), twips(120, 240, 3000, 255));
-    imgNahled = makeLabel(preview, "imgNahled", QString(), twips(120, 540, 8040, 5640));
+        MakeFrame(picNahled, "Frame3", QStringLiteral("Náhled načteného obalu"), TwipsRect(120, 60, 8280, 6300));
+    MakeLabel(preview, "Label2", QStringLiteral("Načtený obal"), TwipsRect(120, 240, 3000, 255));
+    imgNahled = MakeLabel(preview, "imgNahled", QString(), TwipsRect(120, 540, 8040, 5640));
     imgNahled->setAlignment(Qt::AlignCenter);
-    Command2 = makeButton(picNahled, "Command2", QStringLiteral("Uložit obal jako JPG soubor"),
-                          twips(120, 6480, 3000, 375));
+    Command2 = MakeButton(picNahled, "Command2", QStringLiteral("Uložit obal jako JPG soubor"),
+                          TwipsRect(120, 6480, 3000, 375));
     Command3 =
-        makeButton(picNahled, "Command3", QStringLiteral("Vytisknout obal"), twips(3240, 6480, 2160, 375));
-    Command5 = makeButton(picNahled, "Command5", QStringLiteral("Pokračuj"), twips(7080, 6480, 1320, 375));
+        MakeButton(picNahled, "Command3", QStringLiteral("Vytisknout obal"), TwipsRect(3240, 6480, 2160, 375));
+    Command5 = MakeButton(picNahled, "Command5", QStringLiteral("Pokračuj"), TwipsRect(7080, 6480, 1320, 375));
     picNahled->hide();
 
     auto* printerPanel = new QFrame(this);
@@ -164,14 +138,14 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     printerPanel->setAutoFillBackground(true);
     picPrinter = printerPanel;
     picPrinter->setObjectName(QStringLiteral("picPrinter"));
-    picPrinter->setGeometry(twips(1800, 2400, 4920, 1500));
-    makeLabel(picPrinter, "Label3", QStringLiteral("Vyberte tiskárnu na kteru chcete tisknout:"),
-              twips(120, 120, 4680, 255));
+    picPrinter->setGeometry(TwipsRect(1800, 2400, 4920, 1500));
+    MakeLabel(picPrinter, "Label3", QStringLiteral("Vyberte tiskárnu na kteru chcete tisknout:"),
+              TwipsRect(120, 120, 4680, 255));
     Combo1 = new QComboBox(picPrinter);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(twips(120, 450, 4680, 315));
-    cmdSelectPrinterPrint = makeButton(picPrinter, "cmdSelectPrinterPrint", QStringLiteral("Tiskni"),
-                                       twips(3480, 960, 1320, 375));
+    Combo1->setGeometry(TwipsRect(120, 450, 4680, 315));
+    cmdSelectPrinterPrint = MakeButton(picPrinter, "cmdSelectPrinterPrint", QStringLiteral("Tiskni"),
+                                       TwipsRect(3480, 960, 1320, 375));
     picPrinter->hide();
 
     connect(Command1, &QPushButton::clicked, this, &frmFindObal::Command1_Click);

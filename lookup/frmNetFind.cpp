@@ -9,6 +9,7 @@
 #include "doevents.h"
 #include "err.h"
 #include "msgbox.h"
+#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -38,38 +39,8 @@ const QString kPlaceholder = QStringLiteral("%%N%%");
 constexpr int kFrameWidthPx = 8;
 constexpr int kFrameHeightPx = 34;
 
-QRect twips(int x, int y, int w, int h) {
-    return QRect(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(at);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(QLatin1String(name));
-    l->setGeometry(at);
-    return l;
-}
-
 template <class Box> Box* makeBox(QWidget* parent, const char* name, const QRect& at) {
-    auto* b = new Box(parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(at);
-    return b;
-}
-
-QGroupBox* makeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at) {
-    auto* f = new QGroupBox(title, parent);
-    f->setObjectName(QLatin1String(name));
-    f->setGeometry(at);
-    return f;
+    return Place(new Box(parent), name, at);
 }
 
 void setTextOf(QWidget* box, const QString& text) {
@@ -214,31 +185,31 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Vyhledání dat filmu na Internetu"));
 
     // Kept out of sight: the old windows held these as hidden controls.
-    RichTextBox1 = makeBox<QPlainTextEdit>(this, "RichTextBox1", twips(9000, 3000, 1200, 600));
-    RichTextBox2 = makeBox<QPlainTextEdit>(this, "RichTextBox2", twips(10300, 3000, 1200, 600));
-    Text1 = makeBox<QLineEdit>(this, "Text1", twips(120, 6600, 4000, 300));
+    RichTextBox1 = makeBox<QPlainTextEdit>(this, "RichTextBox1", TwipsRect(9000, 3000, 1200, 600));
+    RichTextBox2 = makeBox<QPlainTextEdit>(this, "RichTextBox2", TwipsRect(10300, 3000, 1200, 600));
+    Text1 = makeBox<QLineEdit>(this, "Text1", TwipsRect(120, 6600, 4000, 300));
     WebBrowser1 = new WebBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setGeometry(twips(9000, 0, 4500, 2800));
+    WebBrowser1->setGeometry(TwipsRect(9000, 0, 4500, 2800));
 
     // Result list
-    Frame1 = makeFrame(this, "Frame1", QStringLiteral("Nalezeno záznamů:"), twips(45, 45, 5820, 2670));
-    List1 = makeBox<QListWidget>(Frame1, "List1", twips(120, 270, 4290, 2280));
-    cmdDataGet = makeButton(Frame1, "cmdDataGet", QStringLiteral("Načti"), twips(4530, 270, 1170, 375));
+    Frame1 = MakeFrame(this, "Frame1", QStringLiteral("Nalezeno záznamů:"), TwipsRect(45, 45, 5820, 2670));
+    List1 = makeBox<QListWidget>(Frame1, "List1", TwipsRect(120, 270, 4290, 2280));
+    cmdDataGet = MakeButton(Frame1, "cmdDataGet", QStringLiteral("Načti"), TwipsRect(4530, 270, 1170, 375));
     cmdDataGet->setEnabled(false);
-    Command1 = makeButton(Frame1, "Command1", QStringLiteral("Konec"), twips(4530, 2175, 1170, 375));
+    Command1 = MakeButton(Frame1, "Command1", QStringLiteral("Konec"), TwipsRect(4530, 2175, 1170, 375));
     Frame1->hide();
 
     // Status
-    Frame2 = makeFrame(this, "Frame2", QStringLiteral("Stav"), twips(45, 45, 5820, 2670));
-    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Vyhledávám prosím moment ..........."),
-                       twips(240, 1005, 4200, 300));
-    lblProg = makeLabel(Frame2, "lblProg", QString(), twips(4560, 1005, 1020, 300));
+    Frame2 = MakeFrame(this, "Frame2", QStringLiteral("Stav"), TwipsRect(45, 45, 5820, 2670));
+    Label1 = MakeLabel(Frame2, "Label1", QStringLiteral("Vyhledávám prosím moment ..........."),
+                       TwipsRect(240, 1005, 4200, 300));
+    lblProg = MakeLabel(Frame2, "lblProg", QString(), TwipsRect(4560, 1005, 1020, 300));
     lblProg->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Frame2->hide();
 
     // Found values, outside the window until a product page has come.
-    framData = makeFrame(this, "framData", QStringLiteral("Nalezená data"), twips(8910, 45, 8175, 5295));
+    framData = MakeFrame(this, "framData", QStringLiteral("Nalezená data"), TwipsRect(8910, 45, 8175, 5295));
     struct Row {
         const char* label;
         QString caption;
@@ -257,8 +228,8 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
         {"lblPopis", QStringLiteral("Popis:"), 3705, 1080},
     };
     for (const Row& r : rows)
-        makeLabel(framData, r.label, r.caption, twips(120, r.top + 30, 1380, 255));
-    const auto box = [](const Row& r) { return twips(1560, r.top, 4260, r.height); };
+        MakeLabel(framData, r.label, r.caption, TwipsRect(120, r.top + 30, 1380, 255));
+    const auto box = [](const Row& r) { return TwipsRect(1560, r.top, 4260, r.height); };
     findCZ = makeBox<QLineEdit>(framData, "findCZ", box(rows[0]));
     findPuvodni = makeBox<QLineEdit>(framData, "findPuvodni", box(rows[1]));
     findZanr = makeBox<QLineEdit>(framData, "findZanr", box(rows[2]));
@@ -268,20 +239,20 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     findRezie = makeBox<QLineEdit>(framData, "findRezie", box(rows[6]));
     findHerci = makeBox<QPlainTextEdit>(framData, "findHerci", box(rows[7]));
     findPopis = makeBox<QPlainTextEdit>(framData, "findPopis", box(rows[8]));
-    picWenImgNahl = makeLabel(framData, "picWenImgNahl", QString(), twips(5940, 300, 2115, 2700));
+    picWenImgNahl = MakeLabel(framData, "picWenImgNahl", QString(), TwipsRect(5940, 300, 2115, 2700));
     picWenImgNahl->setFrameShape(QFrame::StyledPanel);
     picWenImgNahl->setAlignment(Qt::AlignCenter);
     picWenImgNahl->setScaledContents(false);
     chkGetPicture = new QCheckBox(QStringLiteral("Přenášet i obrázek náhledu"), framData);
     chkGetPicture->setObjectName(QStringLiteral("chkGetPicture"));
-    chkGetPicture->setGeometry(twips(5940, 3090, 2175, 315));
+    chkGetPicture->setGeometry(TwipsRect(5940, 3090, 2175, 315));
     chkGetPicture->setChecked(true);
-    Command4 = makeButton(framData, "Command4", QStringLiteral("Vložit data"), twips(5940, 4860, 1020, 375));
-    Command5 = makeButton(framData, "Command5", QStringLiteral("Storno"), twips(7035, 4860, 1020, 375));
+    Command4 = MakeButton(framData, "Command4", QStringLiteral("Vložit data"), TwipsRect(5940, 4860, 1020, 375));
+    Command5 = MakeButton(framData, "Command5", QStringLiteral("Storno"), TwipsRect(7035, 4860, 1020, 375));
     picWait =
-        makeLabel(framData, "picWait",
+        MakeLabel(framData, "picWait",
                   QStringLiteral("Prosím strpení, tato data jsou náročná na získání, může to chvilku trvat!"),
-                  twips(120, 4830, 5700, 435));
+                  TwipsRect(120, 4830, 5700, 435));
     picWait->setWordWrap(true);
     picWait->setFrameShape(QFrame::Box);
     picWait->setAutoFillBackground(true);
@@ -292,7 +263,7 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     // The search page covers the top of the window.
     wbrFind = new WebBrowser(this);
     wbrFind->setObjectName(QStringLiteral("wbrFind"));
-    wbrFind->setGeometry(twips(-45, -30, 6225, 2040));
+    wbrFind->setGeometry(TwipsRect(-45, -30, 6225, 2040));
 
     setWindowTwips(6120, 2400);
 
@@ -371,7 +342,7 @@ void frmNetFind::PredpripravSTR(const QString& name) {
 void frmNetFind::showSearchPage() {
     Frame2->hide();
     Frame1->hide();
-    wbrFind->setGeometry(twips(-45, -30, 6225, 2040));
+    wbrFind->setGeometry(TwipsRect(-45, -30, 6225, 2040));
     setWindowTwips(6120, 2400);
     wbrFind->Navigate(searchPage_);
 }

@@ -4,6 +4,7 @@
 #include "lookup/mNewVersion.h"
 
 #include "shell.h"
+#include "controls.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -43,19 +44,6 @@ QPixmap downloadPicture(int side) {
     return pm;
 }
 
-QRect twips(int x, int y, int w, int h) {
-    return QRect(TwipsToPixels(x), TwipsToPixels(y), TwipsToPixels(w), TwipsToPixels(h));
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(at);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 } // namespace
 
 frmNewVersion::frmNewVersion(QWidget* parent) : QDialog(parent) {
@@ -65,21 +53,21 @@ frmNewVersion::frmNewVersion(QWidget* parent) : QDialog(parent) {
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(twips(180, 240, 900, 900));
+    Image1->setGeometry(TwipsRect(180, 240, 900, 900));
     Image1->setPixmap(downloadPicture(TwipsToPixels(900)));
 
     Label1 = new QLabel(this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setGeometry(twips(1260, 180, 5460, 1320));
+    Label1->setGeometry(TwipsRect(1260, 180, 5460, 1320));
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     chkNenabizet = new QCheckBox(QStringLiteral("Nechci zobrazovat informace o nové verzi."), this);
     chkNenabizet->setObjectName(QStringLiteral("chkNenabizet"));
-    chkNenabizet->setGeometry(twips(1260, 1620, 5460, 300));
+    chkNenabizet->setGeometry(TwipsRect(1260, 1620, 5460, 300));
 
-    Command1 = makeButton(this, "Command1", QStringLiteral("Stáhnout"), twips(3660, 2100, 1440, 375));
-    Command2 = makeButton(this, "Command2", QStringLiteral("Konec"), twips(5280, 2100, 1440, 375));
+    Command1 = MakeButton(this, "Command1", QStringLiteral("Stáhnout"), TwipsRect(3660, 2100, 1440, 375));
+    Command2 = MakeButton(this, "Command2", QStringLiteral("Konec"), TwipsRect(5280, 2100, 1440, 375));
     connect(Command1, &QPushButton::clicked, this, &frmNewVersion::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmNewVersion::Command2_Click);
 

@@ -1,0 +1,32 @@
+#include "controls.h"
+
+#include "twips.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+QRect TwipsRect(int left, int top, int width, int height) {
+    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
+}
+
+QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at) {
+    if (name) w->setObjectName(QLatin1String(name));
+    w->setGeometry(at);
+    return w;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
+    auto* b = Place(new QPushButton(text, parent), name, at);
+    b->setAutoDefault(false);
+    b->setDefault(false);
+    return b;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at) {
+    return Place(new QLabel(text, parent), name, at);
+}
+
+QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at) {
+    return Place(new QGroupBox(title, parent), name, at);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Windows laid out like the forms they replace: controls placed in twips and
+// named, buttons that are never a default button (Enter in a box presses none).
+#include <QRect>
+#include <QString>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+QRect TwipsRect(int left, int top, int width, int height);
+
+// `w` named (unless name is null) and placed; returns it.
+QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at);
+template <class W> W* Place(W* w, const char* name, const QRect& at) {
+    PlaceControl(w, name, at);
+    return w;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at);
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at);
+QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at);
