@@ -62,6 +62,17 @@ frmPujcDVD::frmPujcDVD(QWidget* parent) : QDialog(parent) {
 }
 
 void frmPujcDVD::LendAndWait(QWidget* owner, long DVDID, const QString& czTitle) {
+    // The owner stays usable while a dialog waits: a second request for the same
+    // film brings that dialog forward instead of offering the film twice.
+    if (owner) {
+        for (frmPujcDVD* open : owner->findChildren<frmPujcDVD*>(Qt::FindDirectChildrenOnly)) {
+            if (open->dvdId_ == qint32(DVDID) && open->isVisible()) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+    }
     QPointer<frmPujcDVD> dialog = new frmPujcDVD(owner);
     dialog->Init(qint32(DVDID), czTitle);
     QEventLoop wait;
