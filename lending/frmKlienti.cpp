@@ -344,6 +344,7 @@ void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
 
 void frmKlienti::KVypujceni_Obnovit() {
     if (!CaptionForClient(lblKZapujceni, QStringLiteral("Volné filmy k zapůjčení : "))) return;
+    lendClient_ = ClientId();
     FillFilms(lstPujcit,
               QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  "
                              "WHERE  p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
@@ -393,12 +394,14 @@ bool frmKlienti::VratDVD(qint32 clientId, qint32 filmId) {
 }
 
 void frmKlienti::Command8_Click() {
-    if (!lvwUsers->SelectedItem()) { // the selection was cleared meanwhile: no loan without a client
+    // The films go to the client the panel was filled for and names in its
+    // caption, whatever the list under the panel has selected since.
+    const qint32 client = lendClient_;
+    if (client == 0) {
         MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
                QStringLiteral("Nepovolená operace:"));
         return;
     }
-    const qint32 client = ClientId();
     for (int i = 0; i < lstPujcit->count(); ++i) {
         QListWidgetItem* entry = lstPujcit->item(i);
         if (!entry->isSelected()) continue;

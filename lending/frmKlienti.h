@@ -87,4 +87,6 @@ private:
     qint32 ClientId() const;
     void FillFilms(QListWidget* list, const QString& sql);
     void MovePanel(QFrame* panel);
+
+    qint32 lendClient_ = 0; // USID of the client the free-films panel was filled for
 };
