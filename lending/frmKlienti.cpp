@@ -354,6 +354,7 @@ void frmKlienti::KVypujceni_Obnovit() {
 
 void frmKlienti::Vratit_Obnovit() {
     if (!CaptionForClient(lblVratit, QStringLiteral("Vypůjčené filmy k vrácení: "))) return;
+    returnClient_ = ClientId();
     FillFilms(lstVratit,
               QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
                              " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
@@ -393,41 +394,31 @@ bool frmKlienti::VratDVD(qint32 clientId, qint32 filmId) {
     return ZapsatVraceni(filmId);
 }
 
-void frmKlienti::Command8_Click() {
-    // The films go to the client the panel was filled for and names in its
-    // caption, whatever the list under the panel has selected since.
-    const qint32 client = lendClient_;
+// The films go to the client the panel was filled for and names in its
+// caption, whatever the list under the panel has selected since. A refused
+// write stops the run: the rest is not tried and the panel shows the state now.
+void frmKlienti::BulkWrite(QListWidget* list, qint32 client, bool (frmKlienti::*write)(qint32, qint32),
+                           void (frmKlienti::*refill)(), QFrame* panel) {
     if (client == 0) {
         MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
                QStringLiteral("Nepovolená operace:"));
         return;
     }
-    for (int i = 0; i < lstPujcit->count(); ++i) {
-        QListWidgetItem* entry = lstPujcit->item(i);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* entry = list->item(i);
         if (!entry->isSelected()) continue;
-        if (!PujcDVD(client, entry->data(Qt::UserRole).toInt())) {
-            // The rest is not tried; the panel shows what is free now.
-            KVypujceni_Obnovit();
+        if (!(this->*write)(client, entry->data(Qt::UserRole).toInt())) {
+            (this->*refill)();
             return;
         }
     }
-    picVypujcit->hide();
+    panel->hide();
+}
+
+void frmKlienti::Command8_Click() {
+    BulkWrite(lstPujcit, lendClient_, &frmKlienti::PujcDVD, &frmKlienti::KVypujceni_Obnovit, picVypujcit);
 }
 
 void frmKlienti::Command9_Click() {
-    if (!lvwUsers->SelectedItem()) { // the selection was cleared meanwhile: no loan without a client
-        MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
-               QStringLiteral("Nepovolená operace:"));
-        return;
-    }
-    const qint32 client = ClientId();
-    for (int i = 0; i < lstVratit->count(); ++i) {
-        QListWidgetItem* entry = lstVratit->item(i);
-        if (!entry->isSelected()) continue;
-        if (!VratDVD(client, entry->data(Qt::UserRole).toInt())) {
-            Vratit_Obnovit();
-            return;
-        }
-    }
-    picVratit->hide();
+    BulkWrite(lstVratit, returnClient_, &frmKlienti::VratDVD, &frmKlienti::Vratit_Obnovit, picVratit);
 }
