@@ -7,6 +7,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
+#include "pushbutton.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -34,22 +35,9 @@ const QString kKeyHistory = QStringLiteral("ShowUserHistory");
 const QString kKeyLend = QStringLiteral("keyHpujcka");
 const QString kKeyReturn = QStringLiteral("keyHVratit");
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QRect& geometry,
                            const QString& tip) {
-    QPushButton* b = button(parent, name, QString(), geometry);
+    QPushButton* b = NewPushButton(parent, name, QString(), geometry);
     b->setIcon(parent->style()->standardIcon(picture));
     b->setToolTip(tip);
     return b;
@@ -60,7 +48,7 @@ QFrame* panel(QWidget* parent, const char* name, int widthTwips, int heightTwips
     p->setObjectName(QLatin1String(name));
     p->setFrameShape(QFrame::Box);
     p->setAutoFillBackground(true);
-    p->setGeometry(twipsRect(-2 * widthTwips, -2 * heightTwips, widthTwips, heightTwips)); // out of sight
+    p->setGeometry(TwipsRect(-2 * widthTwips, -2 * heightTwips, widthTwips, heightTwips)); // out of sight
     p->hide();
     return p;
 }
@@ -68,7 +56,7 @@ QFrame* panel(QWidget* parent, const char* name, int widthTwips, int heightTwips
 QLabel* caption(QWidget* parent, const char* name) {
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twipsRect(120, 150, 5000, 285));
+    l->setGeometry(TwipsRect(120, 150, 5000, 285));
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
@@ -78,7 +66,7 @@ QLabel* caption(QWidget* parent, const char* name) {
 QListWidget* filmList(QWidget* parent, const char* name) {
     auto* l = new QListWidget(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twipsRect(120, 600, 6060, 2760));
+    l->setGeometry(TwipsRect(120, 600, 6060, 2760));
     l->setSelectionMode(QAbstractItemView::MultiSelection);
     return l;
 }
@@ -149,27 +137,27 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
 
     lvwUsers = new ListView(area);
     lvwUsers->setObjectName(QStringLiteral("lvwUsers"));
-    lvwUsers->setGeometry(twipsRect(120, 120, 6470, 2700));
+    lvwUsers->setGeometry(TwipsRect(120, 120, 6470, 2700));
     lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1200);
     lvwUsers->AddColumn(QStringLiteral("Jméno"), 2400);
     lvwUsers->AddColumn(QStringLiteral("Adresa"), 2700);
 
     fraFind = new QGroupBox(QStringLiteral("Vyhledat"), area);
     fraFind->setObjectName(QStringLiteral("fraFind"));
-    fraFind->setGeometry(twipsRect(120, 2940, 3600, 1300));
+    fraFind->setGeometry(TwipsRect(120, 2940, 3600, 1300));
     txtFindUser = new QLineEdit(fraFind);
     txtFindUser->setObjectName(QStringLiteral("txtFindUser"));
-    txtFindUser->setGeometry(twipsRect(150, 500, 2600, 360));
-    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, twipsRect(2900, 440, 520, 480),
+    txtFindUser->setGeometry(TwipsRect(150, 500, 2600, 360));
+    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, TwipsRect(2900, 440, 520, 480),
                              QStringLiteral("Vyhledat"));
     connect(Command4, &QPushButton::clicked, this, &frmKlienti::Command4_Click);
 
     fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
     fraEdit->setObjectName(QStringLiteral("fraEdit"));
-    fraEdit->setGeometry(twipsRect(3840, 2940, 2750, 1300));
-    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, twipsRect(300, 440, 900, 600),
+    fraEdit->setGeometry(TwipsRect(3840, 2940, 2750, 1300));
+    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600),
                              QStringLiteral("Nový uživatel"));
-    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, twipsRect(1500, 440, 900, 600),
+    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, TwipsRect(1500, 440, 900, 600),
                              QStringLiteral("Upravit uživatele"));
     connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &frmKlienti::Command3_Click);
@@ -178,12 +166,12 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVypujcit = panel(area, "picVypujcit", 6300, 4005);
     lblKZapujceni = caption(picVypujcit, "lblKZapujceni");
     lstPujcit = filmList(picVypujcit, "lstPujcit");
-    Command8 = button(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"), twipsRect(120, 3460, 2200, 420));
-    Command7 = button(picVypujcit, "Command7", QStringLiteral("Storno"), twipsRect(2440, 3460, 1300, 420));
-    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, twipsRect(5220, 90, 420, 420),
+    Command8 = NewPushButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"), TwipsRect(120, 3460, 2200, 420));
+    Command7 = NewPushButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                               QStringLiteral("Obnovit"));
     Command14 = pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton,
-                              twipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
+                              TwipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command8, &QPushButton::clicked, this, &frmKlienti::Command8_Click);
     connect(Command7, &QPushButton::clicked, picVypujcit, &QWidget::hide);
     connect(Command13, &QPushButton::clicked, this, &frmKlienti::KVypujceni_Obnovit);
@@ -196,25 +184,25 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     lblHist = caption(picHistorie, "lblHist");
     txtHistorie = new QPlainTextEdit(picHistorie);
     txtHistorie->setObjectName(QStringLiteral("txtHistorie"));
-    txtHistorie->setGeometry(twipsRect(120, 600, 6015, 3240));
+    txtHistorie->setGeometry(TwipsRect(120, 600, 6015, 3240));
     txtHistorie->setReadOnly(true);
     txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
-    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, twipsRect(5175, 90, 420, 420),
+    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, TwipsRect(5175, 90, 420, 420),
                               QStringLiteral("Obnovit"));
     Command11 = pictureButton(picHistorie, "Command11", QStyle::SP_DialogCloseButton,
-                              twipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
+                              TwipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command12, &QPushButton::clicked, this, &frmKlienti::Historie_Obnovit);
     connect(Command11, &QPushButton::clicked, picHistorie, &QWidget::hide);
 
     picVratit = panel(area, "picVratit", 6300, 4005);
     lblVratit = caption(picVratit, "lblVratit");
     lstVratit = filmList(picVratit, "lstVratit");
-    Command9 = button(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), twipsRect(120, 3460, 2200, 420));
-    Command10 = button(picVratit, "Command10", QStringLiteral("Storno"), twipsRect(2440, 3460, 1300, 420));
-    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, twipsRect(5220, 90, 420, 420),
+    Command9 = NewPushButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), TwipsRect(120, 3460, 2200, 420));
+    Command10 = NewPushButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                              QStringLiteral("Obnovit"));
-    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, twipsRect(5760, 90, 420, 420),
+    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, TwipsRect(5760, 90, 420, 420),
                              QStringLiteral("Zavřít"));
     connect(Command9, &QPushButton::clicked, this, &frmKlienti::Command9_Click);
     connect(Command10, &QPushButton::clicked, picVratit, &QWidget::hide);
