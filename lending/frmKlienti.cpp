@@ -71,20 +71,6 @@ QListWidget* filmList(QWidget* parent, const char* name) {
     return l;
 }
 
-bool recordsetHasRow() {
-    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
-}
-
-bool moveNext(ErrState& err) {
-    return Step(err, [] { DBRecordset.MoveNext(); });
-}
-
-void closeAll() {
-    ErrState err;
-    Step(err, [] { CloseRecordset(); });
-    CloseConnection();
-}
-
 } // namespace
 
 frmKlienti* frmKlienti::Open(QWidget* owner) {
@@ -230,7 +216,7 @@ void frmKlienti::NactiList() {
     Step(err, [&] { lvwUsers->Clear(); });
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * from tUser order by USNAME"));
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         ListItem* itm = nullptr;
         Step(err, [&] {
             itm = lvwUsers->Add(QStringLiteral("U") + vb::CStr(DBRecordset(QStringLiteral("USID")).Value()),
@@ -243,9 +229,9 @@ void frmKlienti::NactiList() {
                                                QStringLiteral("\r\n"), QStringLiteral(", ")));
             });
         }
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
-    closeAll();
+    CloseConnection();
     lvwUsers->EndUpdate();
 }
 
@@ -319,15 +305,15 @@ void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
     list->clear();
     OpenConnection();
     OpenRecordset(sql);
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         Step(err, [&] {
             auto* entry = new QListWidgetItem(NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()));
             entry->setData(Qt::UserRole, vb::CLng(DBRecordset(QStringLiteral("DVDID")).Value()));
             list->addItem(entry);
         });
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
-    closeAll();
+    CloseConnection();
 }
 
 void frmKlienti::KVypujceni_Obnovit() {
@@ -360,15 +346,15 @@ void frmKlienti::Historie_Obnovit() {
                                  "INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
                                  "tPujcky.P_UID Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
                   QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"));
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         Step(err, [&] {
             text += NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()) + QStringLiteral(" vráceno : ") +
                     vb::DateToText(DBRecordset(QStringLiteral("PDatVraceni")).Value().toDateTime()) +
                     QStringLiteral("\r\n");
         });
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
-    closeAll();
+    CloseConnection();
     frmUser::SetBoxText(txtHistorie, text);
     picHistorie->show();
 }
