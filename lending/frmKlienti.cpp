@@ -152,7 +152,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVypujcit = panel(area, "picVypujcit", 6300, 4005);
     lblKZapujceni = caption(picVypujcit, "lblKZapujceni");
     lstPujcit = filmList(picVypujcit, "lstPujcit");
-    Command8 = NewPushButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"), TwipsRect(120, 3460, 2200, 420));
+    Command8 = NewPushButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"),
+                             TwipsRect(120, 3460, 2200, 420));
     Command7 = NewPushButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
     Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                               QStringLiteral("Obnovit"));
@@ -184,7 +185,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVratit = panel(area, "picVratit", 6300, 4005);
     lblVratit = caption(picVratit, "lblVratit");
     lstVratit = filmList(picVratit, "lstVratit");
-    Command9 = NewPushButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), TwipsRect(120, 3460, 2200, 420));
+    Command9 = NewPushButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"),
+                             TwipsRect(120, 3460, 2200, 420));
     Command10 = NewPushButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
     Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                              QStringLiteral("Obnovit"));
