@@ -52,15 +52,6 @@ QString rowKey(const ado::Variant& dvdid) {
     return QStringLiteral("K") + vb::CStr(dvdid);
 }
 
-bool recordsetHasRow() {
-    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
-}
-
-// Moves on; false when the recordset cannot (a loop must not spin on one row).
-bool moveNext(ErrState& err) {
-    return Step(err, [] { DBRecordset.MoveNext(); });
-}
-
 } // namespace
 
 frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
@@ -152,7 +143,7 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
     lvwList->Clear();
 
     const long films = OpenRecordset(QStringLiteral("SELECT * from tDVD Order by ") + order);
-    if (recordsetHasRow()) {
+    if (RecordsetHasRow()) {
         // The fields are looked up once; a missing one fails each row's step as it would by name.
         auto field = [](const char* name) -> ado::Field* {
             try {
@@ -171,7 +162,7 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
             return f ? f->Value() : DBRecordset.Fields(QLatin1String(name)).Value();
         };
 
-        while (recordsetHasRow()) {
+        while (RecordsetHasRow()) {
             if (err.isSet()) {
                 lvwList->EndUpdate(); // the rows read so far show behind the box
                 MsgBox(QStringLiteral("Došlo k chybě:\n") + err.Description, vb::vbOKOnly,
@@ -197,7 +188,7 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
                     });
                 }
             }
-            if (!moveNext(err)) break;
+            if (!MoveNextRow(err)) break;
         }
     }
     sbMain->Panel(5)->setText(QStringLiteral("  Celkem záznamů : ") + QString::number(films) +
@@ -214,7 +205,7 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
 void frmMaster::OznacitPujcene(ErrState& err) {
     const long loans = OpenRecordset(kOpenLoansSql);
     err.Clear();
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         if (err.isSet()) break;
         QString key;
         ListItem* itm = nullptr;
@@ -231,7 +222,7 @@ void frmMaster::OznacitPujcene(ErrState& err) {
                 itm->setSubItem(4, NullToStr(DBRecordset.Fields(QStringLiteral("PDatPujcky")).Value()));
             });
         }
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
     sbMain->Panel(6)->setText(QStringLiteral("  Vypůjčených záznamů : ") + QString::number(loans) +
                               QStringLiteral("  "));
@@ -241,7 +232,7 @@ void frmMaster::ObnovitZaznam(long DVDID) {
     ErrState err;
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * from tDVD WHERE DVDID =") + QString::number(DVDID));
-    if (recordsetHasRow()) {
+    if (RecordsetHasRow()) {
         err.Clear();
         // A Null field leaves its cell as it was.
         auto text = [](const char* name) {
@@ -628,7 +619,7 @@ void frmMaster::vratitFilm(long DVDID) {
     OpenConnection();
     OpenRecordset(kOpenLoansSql.chopped(1) + QStringLiteral(" and tDVD.DVDID=") + QString::number(DVDID) +
                   QLatin1Char(';'));
-    if (recordsetHasRow()) {
+    if (RecordsetHasRow()) {
         Step(err, [] { DBRecordset.Fields(QStringLiteral("PDATVRACENI")) = ado::Variant(vb::Now()); });
         Step(err, [] { DBRecordset.Update(); });
     }
@@ -643,7 +634,7 @@ void frmMaster::SmazatZaznam(long DVDID) {
     ErrState err;
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * FROM tDVD WHERE DVDID=") + QString::number(DVDID) + QLatin1Char(';'));
-    if (recordsetHasRow()) {
+    if (RecordsetHasRow()) {
         Step(err, [] { DBRecordset.Delete(); });
         Step(err, [] { DBRecordset.Update(); });
     }

@@ -50,6 +50,12 @@ void CloseRecordset() { DBRecordset.Close(); }
 
 void CloseConnection() { releaseObjects(); }
 
+bool RecordsetHasRow() { return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof(); }
+
+bool MoveNextRow(ErrState& err) {
+    return Step(err, [] { DBRecordset.MoveNext(); });
+}
+
 QString NullToStr(const ado::Variant& value) { return value.isNull() ? QString() : value.toString(); }
 
 QString PicturesPath() {

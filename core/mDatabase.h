@@ -2,6 +2,7 @@
 // The catalogue's access functions: every operation opens DBConnection, runs
 // one query into DBRecordset, works on its rows and closes both again.
 #include "ado.h"
+#include "err.h"
 
 #include <QString>
 
@@ -22,8 +23,13 @@ void OpenConnection();
 long OpenRecordset(const QString& sql, bool append = false);
 // Raises when the recordset is not open (the caller's handling applies).
 void CloseRecordset();
-// Never raises.
+// Closes DBRecordset too when it is open. Never raises.
 void CloseConnection();
+// True while DBRecordset is open on a row.
+bool RecordsetHasRow();
+// Moves DBRecordset on; false, with the error kept in err, when it cannot (a
+// loop over the rows must not spin on one row).
+bool MoveNextRow(ErrState& err);
 // "" for Null, otherwise the value as text.
 QString NullToStr(const ado::Variant& value);
 

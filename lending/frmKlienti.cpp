@@ -7,6 +7,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
+#include "pushbutton.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -34,22 +35,9 @@ const QString kKeyHistory = QStringLiteral("ShowUserHistory");
 const QString kKeyLend = QStringLiteral("keyHpujcka");
 const QString kKeyReturn = QStringLiteral("keyHVratit");
 
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
 QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QRect& geometry,
                            const QString& tip) {
-    QPushButton* b = button(parent, name, QString(), geometry);
+    QPushButton* b = NewPushButton(parent, name, QString(), geometry);
     b->setIcon(parent->style()->standardIcon(picture));
     b->setToolTip(tip);
     return b;
@@ -60,7 +48,7 @@ QFrame* panel(QWidget* parent, const char* name, int widthTwips, int heightTwips
     p->setObjectName(QLatin1String(name));
     p->setFrameShape(QFrame::Box);
     p->setAutoFillBackground(true);
-    p->setGeometry(twipsRect(-2 * widthTwips, -2 * heightTwips, widthTwips, heightTwips)); // out of sight
+    p->setGeometry(TwipsRect(-2 * widthTwips, -2 * heightTwips, widthTwips, heightTwips)); // out of sight
     p->hide();
     return p;
 }
@@ -68,7 +56,7 @@ QFrame* panel(QWidget* parent, const char* name, int widthTwips, int heightTwips
 QLabel* caption(QWidget* parent, const char* name) {
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twipsRect(120, 150, 5000, 285));
+    l->setGeometry(TwipsRect(120, 150, 5000, 285));
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
@@ -78,23 +66,9 @@ QLabel* caption(QWidget* parent, const char* name) {
 QListWidget* filmList(QWidget* parent, const char* name) {
     auto* l = new QListWidget(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(twipsRect(120, 600, 6060, 2760));
+    l->setGeometry(TwipsRect(120, 600, 6060, 2760));
     l->setSelectionMode(QAbstractItemView::MultiSelection);
     return l;
-}
-
-bool recordsetHasRow() {
-    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
-}
-
-bool moveNext(ErrState& err) {
-    return Step(err, [] { DBRecordset.MoveNext(); });
-}
-
-void closeAll() {
-    ErrState err;
-    Step(err, [] { CloseRecordset(); });
-    CloseConnection();
 }
 
 } // namespace
@@ -149,27 +123,27 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
 
     lvwUsers = new ListView(area);
     lvwUsers->setObjectName(QStringLiteral("lvwUsers"));
-    lvwUsers->setGeometry(twipsRect(120, 120, 6470, 2700));
+    lvwUsers->setGeometry(TwipsRect(120, 120, 6470, 2700));
     lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1200);
     lvwUsers->AddColumn(QStringLiteral("Jméno"), 2400);
     lvwUsers->AddColumn(QStringLiteral("Adresa"), 2700);
 
     fraFind = new QGroupBox(QStringLiteral("Vyhledat"), area);
     fraFind->setObjectName(QStringLiteral("fraFind"));
-    fraFind->setGeometry(twipsRect(120, 2940, 3600, 1300));
+    fraFind->setGeometry(TwipsRect(120, 2940, 3600, 1300));
     txtFindUser = new QLineEdit(fraFind);
     txtFindUser->setObjectName(QStringLiteral("txtFindUser"));
-    txtFindUser->setGeometry(twipsRect(150, 500, 2600, 360));
-    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, twipsRect(2900, 440, 520, 480),
+    txtFindUser->setGeometry(TwipsRect(150, 500, 2600, 360));
+    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, TwipsRect(2900, 440, 520, 480),
                              QStringLiteral("Vyhledat"));
     connect(Command4, &QPushButton::clicked, this, &frmKlienti::Command4_Click);
 
     fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
     fraEdit->setObjectName(QStringLiteral("fraEdit"));
-    fraEdit->setGeometry(twipsRect(3840, 2940, 2750, 1300));
-    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, twipsRect(300, 440, 900, 600),
+    fraEdit->setGeometry(TwipsRect(3840, 2940, 2750, 1300));
+    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600),
                              QStringLiteral("Nový uživatel"));
-    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, twipsRect(1500, 440, 900, 600),
+    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, TwipsRect(1500, 440, 900, 600),
                              QStringLiteral("Upravit uživatele"));
     connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &frmKlienti::Command3_Click);
@@ -178,12 +152,13 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVypujcit = panel(area, "picVypujcit", 6300, 4005);
     lblKZapujceni = caption(picVypujcit, "lblKZapujceni");
     lstPujcit = filmList(picVypujcit, "lstPujcit");
-    Command8 = button(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"), twipsRect(120, 3460, 2200, 420));
-    Command7 = button(picVypujcit, "Command7", QStringLiteral("Storno"), twipsRect(2440, 3460, 1300, 420));
-    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, twipsRect(5220, 90, 420, 420),
+    Command8 = NewPushButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"),
+                             TwipsRect(120, 3460, 2200, 420));
+    Command7 = NewPushButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                               QStringLiteral("Obnovit"));
     Command14 = pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton,
-                              twipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
+                              TwipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command8, &QPushButton::clicked, this, &frmKlienti::Command8_Click);
     connect(Command7, &QPushButton::clicked, picVypujcit, &QWidget::hide);
     connect(Command13, &QPushButton::clicked, this, &frmKlienti::KVypujceni_Obnovit);
@@ -196,25 +171,26 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     lblHist = caption(picHistorie, "lblHist");
     txtHistorie = new QPlainTextEdit(picHistorie);
     txtHistorie->setObjectName(QStringLiteral("txtHistorie"));
-    txtHistorie->setGeometry(twipsRect(120, 600, 6015, 3240));
+    txtHistorie->setGeometry(TwipsRect(120, 600, 6015, 3240));
     txtHistorie->setReadOnly(true);
     txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
-    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, twipsRect(5175, 90, 420, 420),
+    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, TwipsRect(5175, 90, 420, 420),
                               QStringLiteral("Obnovit"));
     Command11 = pictureButton(picHistorie, "Command11", QStyle::SP_DialogCloseButton,
-                              twipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
+                              TwipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command12, &QPushButton::clicked, this, &frmKlienti::Historie_Obnovit);
     connect(Command11, &QPushButton::clicked, picHistorie, &QWidget::hide);
 
     picVratit = panel(area, "picVratit", 6300, 4005);
     lblVratit = caption(picVratit, "lblVratit");
     lstVratit = filmList(picVratit, "lstVratit");
-    Command9 = button(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), twipsRect(120, 3460, 2200, 420));
-    Command10 = button(picVratit, "Command10", QStringLiteral("Storno"), twipsRect(2440, 3460, 1300, 420));
-    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, twipsRect(5220, 90, 420, 420),
+    Command9 = NewPushButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"),
+                             TwipsRect(120, 3460, 2200, 420));
+    Command10 = NewPushButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                              QStringLiteral("Obnovit"));
-    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, twipsRect(5760, 90, 420, 420),
+    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, TwipsRect(5760, 90, 420, 420),
                              QStringLiteral("Zavřít"));
     connect(Command9, &QPushButton::clicked, this, &frmKlienti::Command9_Click);
     connect(Command10, &QPushButton::clicked, picVratit, &QWidget::hide);
@@ -242,7 +218,7 @@ void frmKlienti::NactiList() {
     Step(err, [&] { lvwUsers->Clear(); });
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * from tUser order by USNAME"));
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         ListItem* itm = nullptr;
         Step(err, [&] {
             itm = lvwUsers->Add(QStringLiteral("U") + vb::CStr(DBRecordset(QStringLiteral("USID")).Value()),
@@ -255,9 +231,9 @@ void frmKlienti::NactiList() {
                                                QStringLiteral("\r\n"), QStringLiteral(", ")));
             });
         }
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
-    closeAll();
+    CloseConnection();
     lvwUsers->EndUpdate();
 }
 
@@ -331,19 +307,20 @@ void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
     list->clear();
     OpenConnection();
     OpenRecordset(sql);
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         Step(err, [&] {
             auto* entry = new QListWidgetItem(NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()));
             entry->setData(Qt::UserRole, vb::CLng(DBRecordset(QStringLiteral("DVDID")).Value()));
             list->addItem(entry);
         });
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
-    closeAll();
+    CloseConnection();
 }
 
 void frmKlienti::KVypujceni_Obnovit() {
     if (!CaptionForClient(lblKZapujceni, QStringLiteral("Volné filmy k zapůjčení : "))) return;
+    lendClient_ = ClientId();
     FillFilms(lstPujcit,
               QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  "
                              "WHERE  p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
@@ -353,6 +330,7 @@ void frmKlienti::KVypujceni_Obnovit() {
 
 void frmKlienti::Vratit_Obnovit() {
     if (!CaptionForClient(lblVratit, QStringLiteral("Vypůjčené filmy k vrácení: "))) return;
+    returnClient_ = ClientId();
     FillFilms(lstVratit,
               QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
                              " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
@@ -370,15 +348,15 @@ void frmKlienti::Historie_Obnovit() {
                                  "INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
                                  "tPujcky.P_UID Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
                   QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"));
-    while (recordsetHasRow()) {
+    while (RecordsetHasRow()) {
         Step(err, [&] {
             text += NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()) + QStringLiteral(" vráceno : ") +
                     vb::DateToText(DBRecordset(QStringLiteral("PDatVraceni")).Value().toDateTime()) +
                     QStringLiteral("\r\n");
         });
-        if (!moveNext(err)) break;
+        if (!MoveNextRow(err)) break;
     }
-    closeAll();
+    CloseConnection();
     frmUser::SetBoxText(txtHistorie, text);
     picHistorie->show();
 }
@@ -392,39 +370,31 @@ bool frmKlienti::VratDVD(qint32 clientId, qint32 filmId) {
     return ZapsatVraceni(filmId);
 }
 
-void frmKlienti::Command8_Click() {
-    if (!lvwUsers->SelectedItem()) { // the selection was cleared meanwhile: no loan without a client
+// The films go to the client the panel was filled for and names in its
+// caption, whatever the list under the panel has selected since. A refused
+// write stops the run: the rest is not tried and the panel shows the state now.
+void frmKlienti::BulkWrite(QListWidget* list, qint32 client, bool (frmKlienti::*write)(qint32, qint32),
+                           void (frmKlienti::*refill)(), QFrame* panel) {
+    if (client == 0) {
         MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
                QStringLiteral("Nepovolená operace:"));
         return;
     }
-    const qint32 client = ClientId();
-    for (int i = 0; i < lstPujcit->count(); ++i) {
-        QListWidgetItem* entry = lstPujcit->item(i);
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* entry = list->item(i);
         if (!entry->isSelected()) continue;
-        if (!PujcDVD(client, entry->data(Qt::UserRole).toInt())) {
-            // The rest is not tried; the panel shows what is free now.
-            KVypujceni_Obnovit();
+        if (!(this->*write)(client, entry->data(Qt::UserRole).toInt())) {
+            (this->*refill)();
             return;
         }
     }
-    picVypujcit->hide();
+    panel->hide();
+}
+
+void frmKlienti::Command8_Click() {
+    BulkWrite(lstPujcit, lendClient_, &frmKlienti::PujcDVD, &frmKlienti::KVypujceni_Obnovit, picVypujcit);
 }
 
 void frmKlienti::Command9_Click() {
-    if (!lvwUsers->SelectedItem()) { // the selection was cleared meanwhile: no loan without a client
-        MsgBox(QStringLiteral("Neexistuje osoba pro zapůjčení!"), vb::vbInformation,
-               QStringLiteral("Nepovolená operace:"));
-        return;
-    }
-    const qint32 client = ClientId();
-    for (int i = 0; i < lstVratit->count(); ++i) {
-        QListWidgetItem* entry = lstVratit->item(i);
-        if (!entry->isSelected()) continue;
-        if (!VratDVD(client, entry->data(Qt::UserRole).toInt())) {
-            Vratit_Obnovit();
-            return;
-        }
-    }
-    picVratit->hide();
+    BulkWrite(lstVratit, returnClient_, &frmKlienti::VratDVD, &frmKlienti::Vratit_Obnovit, picVratit);
 }

@@ -87,4 +87,11 @@ private:
     qint32 ClientId() const;
     void FillFilms(QListWidget* list, const QString& sql);
     void MovePanel(QFrame* panel);
+
+    void BulkWrite(QListWidget* list, qint32 client, bool (frmKlienti::*write)(qint32, qint32),
+                   void (frmKlienti::*refill)(), QFrame* panel);
+
+    // USID of the client the free-films and the lent-films panel were filled for.
+    qint32 lendClient_ = 0;
+    qint32 returnClient_ = 0;
 };

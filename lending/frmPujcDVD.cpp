@@ -6,6 +6,7 @@
 
 #include "err.h"
 #include "msgbox.h"
+#include "pushbutton.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -18,23 +19,6 @@
 #include <QPushButton>
 #include <QStyle>
 
-namespace {
-
-QRect twipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
-
-QPushButton* button(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(QLatin1String(name));
-    b->setGeometry(geometry);
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
-
-} // namespace
-
 frmPujcDVD::frmPujcDVD(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPujcDVD"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -44,15 +28,15 @@ frmPujcDVD::frmPujcDVD(QWidget* parent) : QDialog(parent) {
 
     Label2 = new QLabel(QStringLiteral("Komu zapůjčit:"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
-    Label2->setGeometry(twipsRect(120, 150, 3000, 285));
+    Label2->setGeometry(TwipsRect(120, 150, 3000, 285));
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setGeometry(twipsRect(120, 480, 3900, 360));
-    Command4 = button(this, "Command4", QString(), twipsRect(4140, 450, 480, 420));
+    Combo1->setGeometry(TwipsRect(120, 480, 3900, 360));
+    Command4 = NewPushButton(this, "Command4", QString(), TwipsRect(4140, 450, 480, 420));
     Command4->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     Command4->setToolTip(QStringLiteral("Nový uživatel"));
-    Command2 = button(this, "Command2", QStringLiteral("Půjčit"), twipsRect(1860, 1200, 1300, 420));
-    Command1 = button(this, "Command1", QStringLiteral("Storno"), twipsRect(3320, 1200, 1300, 420));
+    Command2 = NewPushButton(this, "Command2", QStringLiteral("Půjčit"), TwipsRect(1860, 1200, 1300, 420));
+    Command1 = NewPushButton(this, "Command1", QStringLiteral("Storno"), TwipsRect(3320, 1200, 1300, 420));
     connect(Command4, &QPushButton::clicked, this, &frmPujcDVD::Command4_Click);
     connect(Command2, &QPushButton::clicked, this, &frmPujcDVD::Command2_Click);
     connect(Command1, &QPushButton::clicked, this, &frmPujcDVD::Command1_Click);
@@ -62,6 +46,17 @@ frmPujcDVD::frmPujcDVD(QWidget* parent) : QDialog(parent) {
 }
 
 void frmPujcDVD::LendAndWait(QWidget* owner, long DVDID, const QString& czTitle) {
+    // The owner stays usable while a dialog waits: a second request for the same
+    // film brings that dialog forward instead of offering the film twice.
+    if (owner) {
+        for (frmPujcDVD* open : owner->findChildren<frmPujcDVD*>(Qt::FindDirectChildrenOnly)) {
+            if (open->dvdId_ == qint32(DVDID) && open->isVisible()) {
+                open->raise();
+                open->activateWindow();
+                return;
+            }
+        }
+    }
     QPointer<frmPujcDVD> dialog = new frmPujcDVD(owner);
     dialog->Init(qint32(DVDID), czTitle);
     QEventLoop wait;

@@ -14,7 +14,8 @@ public:
 
     // Creates a dialog for the film, shows it modeless over owner and returns
     // once it is finished ("Půjčit" pressed, "Storno", the close box), the
-    // events of every window being handled meanwhile.
+    // events of every window being handled meanwhile. When a dialog for the
+    // film is already open it is brought forward and the call returns at once.
     static void LendAndWait(QWidget* owner, long DVDID, const QString& czTitle);
 
     // Fills Combo1 with the clients in name order and chooses the first.

@@ -54,16 +54,6 @@ QPlainTextEdit* multiLineBox(QWidget* parent, const char* name, int top, int hei
     return box;
 }
 
-bool recordsetHasRow() {
-    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
-}
-
-void closeAll() {
-    ErrState err;
-    Step(err, [] { CloseRecordset(); });
-    CloseConnection();
-}
-
 } // namespace
 
 frmUser::frmUser(QWidget* parent) : QDialog(parent) {
@@ -172,7 +162,7 @@ void frmUser::ReadData() {
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * from tUser WHERE USID=") + lblUSID->text());
     if (lblUSID->text() != QLatin1String("0")) {
-        if (!recordsetHasRow()) {
+        if (!RecordsetHasRow()) {
             MsgBox(QStringLiteral("Záznam k úpravě nenalezen!"), vb::vbCritical, kWriteTitle);
         } else {
             auto fill = [&](const char* field, auto&& set) {
@@ -190,7 +180,7 @@ void frmUser::ReadData() {
             fill("USID", [&](const QString& s) { lblUSID->setText(s); });
         }
     }
-    closeAll();
+    CloseConnection();
 }
 
 bool frmUser::SaveData() {
@@ -202,9 +192,9 @@ bool frmUser::SaveData() {
     OpenRecordset(QStringLiteral("SELECT * from tUser WHERE USID=") + id, isNew);
     const bool opened = DBRecordset.State() == ado::adStateOpen;
 
-    if (connected && opened && !isNew && !recordsetHasRow()) {
+    if (connected && opened && !isNew && !RecordsetHasRow()) {
         MsgBox(QStringLiteral("Záznam k úpravě nenalezen!"), vb::vbCritical, kWriteTitle);
-        closeAll();
+        CloseConnection();
         return true;
     }
 
@@ -229,7 +219,7 @@ bool frmUser::SaveData() {
             DBRecordset.Update();
         });
     }
-    closeAll();
+    CloseConnection();
 
     if (!written) {
         QString message = QStringLiteral("Uživatele se nepodařilo uložit, katalog nelze zapsat "

@@ -8,12 +8,6 @@
 
 namespace {
 
-void closeAll() {
-    ErrState err;
-    Step(err, [] { CloseRecordset(); });
-    CloseConnection();
-}
-
 void failed(const QString& what, const ErrState& err) {
     QString message = what + QStringLiteral(", katalog nelze zapsat (možná je právě otevřen v jiném programu).\r\n"
                                             "Co bylo zapsáno předtím, zůstává zapsáno.");
@@ -41,7 +35,7 @@ bool ZapsatPujcku(qint32 clientId, qint32 filmId) {
         DBRecordset(QStringLiteral("PDatPujcky")) = now;
         DBRecordset.Update();
     });
-    closeAll();
+    CloseConnection();
     if (!written) failed(QStringLiteral("Výpůjčku se nepodařilo zapsat"), err);
     return written;
 }
@@ -58,7 +52,7 @@ bool ZapsatVraceni(qint32 filmId) {
         DBRecordset(QStringLiteral("PDatVraceni")) = now;
         DBRecordset.Update();
     });
-    closeAll();
+    CloseConnection();
     if (!written) failed(QStringLiteral("Vrácení se nepodařilo zapsat"), err);
     return written;
 }

@@ -6,6 +6,7 @@
 #include "doevents.h"
 #include "err.h"
 #include "msgbox.h"
+#include "pushbutton.h"
 #include "shell.h"
 #include "twips.h"
 
@@ -22,14 +23,9 @@ constexpr int kMargin = 120;
 constexpr int kGap = 120;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int column, int row) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setGeometry(TwipsToPixels(kMargin + column * (kButtonWidth + kGap)),
-                   TwipsToPixels(kMargin + row * (kButtonHeight + kGap)), TwipsToPixels(kButtonWidth),
-                   TwipsToPixels(kButtonHeight));
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
+    return NewPushButton(parent, name, caption,
+                         TwipsRect(kMargin + column * (kButtonWidth + kGap), kMargin + row * (kButtonHeight + kGap),
+                                   kButtonWidth, kButtonHeight));
 }
 
 // A printed field: a Null prints as the empty text, so the film is still listed.

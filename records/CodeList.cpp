@@ -31,16 +31,6 @@ bool connectionOpen() {
     return DBConnection.State() == ado::adStateOpen;
 }
 
-bool recordsetHasRow() {
-    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
-}
-
-void closeAll() {
-    ErrState err;
-    if (DBRecordset.State() == ado::adStateOpen) Step(err, [] { CloseRecordset(); });
-    CloseConnection();
-}
-
 // A colour the table holds, or the list's own when it holds none that fits.
 qint32 rowColor(const ado::Variant& value) {
     if (!vb::IsNumeric(value)) return ListItem::DefaultColor;
@@ -138,11 +128,11 @@ void CodeListEditor::ReadData() {
     ErrState err;
     OpenRecordset(kind_.readSql + QString::number(ID));
     Step(err, [this] {
-        if (!recordsetHasRow())
+        if (!RecordsetHasRow())
             throw vb::RuntimeError(ado::adErrNoCurrentRecord, QStringLiteral("Záznam už v databázi není."));
         txtZanr->setText(NullToStr(DBRecordset.Fields(kind_.nameField).Value()));
     });
-    closeAll();
+    CloseConnection();
     if (err.isSet())
         MsgBox(QStringLiteral("Záznam se nepodařilo načíst.\n") + err.Description, vb::vbExclamation,
                QStringLiteral("Chyba:"));
@@ -159,7 +149,7 @@ bool CodeListEditor::Save() {
     Step(err, [&] {
         if (DBRecordset.State() != ado::adStateOpen || (append && DBRecordset.EditMode() != ado::adEditAdd))
             throw vb::RuntimeError(vb::ErrGeneric, QStringLiteral("Tabulku nelze otevřít."));
-        if (!append && !recordsetHasRow())
+        if (!append && !RecordsetHasRow())
             throw vb::RuntimeError(ado::adErrNoCurrentRecord, QStringLiteral("Záznam už v databázi není."));
         DBRecordset.Fields(kind_.nameField) = ado::Variant(txtZanr->text());
         DBRecordset.Update();
@@ -168,7 +158,7 @@ bool CodeListEditor::Save() {
         ErrState ignored;
         Step(ignored, [] { DBRecordset.CancelUpdate(); });
     }
-    closeAll();
+    CloseConnection();
     if (err.isSet()) {
         MsgBox(QStringLiteral("Záznam se nepodařilo uložit.\n") + err.Description, vb::vbExclamation,
                QStringLiteral("Chyba:"));
@@ -270,7 +260,7 @@ void CodeListWindow::Refresh_List() {
         OpenRecordset(kind_.listSql);
         if (DBRecordset.State() != ado::adStateOpen)
             err.raise(vb::ErrGeneric, QStringLiteral("Tabulku nelze otevřít."));
-        while (!err.isSet() && recordsetHasRow()) {
+        while (!err.isSet() && RecordsetHasRow()) {
             Step(err, [&] {
                 const ado::Variant id = DBRecordset.Fields(kind_.idField).Value();
                 ListItem* itm = lvwZanr->Add(QStringLiteral("Z") + vb::CStr(id), vb::CStr(id));
@@ -284,7 +274,7 @@ void CodeListWindow::Refresh_List() {
             });
             Step(err, [] { DBRecordset.MoveNext(); });
         }
-        closeAll();
+        CloseConnection();
     }
     if (kind_.editNeedsRows) Command3->setEnabled(anyRow);
     lvwZanr->EndUpdate();

@@ -21,8 +21,6 @@ const QString kFilmSql = QStringLiteral("SELECT * from tDVD WHERE DVDID=");
 const QString kNotFound = QStringLiteral("Záznam nenalezen! (cmdSAVE,frmDVD)");
 const QString kErrTitle = QStringLiteral("Chyba aplikace");
 
-bool recordsetHasRow() { return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof(); }
-
 ado::Variant field(const char* name) { return DBRecordset.Fields(QLatin1String(name)).Value(); }
 
 void setField(const char* name, const ado::Variant& value) { DBRecordset.Fields(QLatin1String(name)) = value; }
@@ -81,7 +79,7 @@ void frmDVD::Inicializuj(long id) {
     ErrState err;
     OpenConnection();
     OpenRecordset(kFilmSql + QString::number(id));
-    if (!recordsetHasRow()) {
+    if (!RecordsetHasRow()) {
         MsgBox(kNotFound, vb::vbCritical, kErrTitle);
     } else {
         const QList<QPair<QLineEdit*, const char*>> lines{

@@ -268,6 +268,25 @@ private slots:
         QCOMPARE(texts(w->lstPujcit), QStringList({"Dvojče", "Nový"}));
     }
 
+    // The panel names its client; moving the selection under it (the keys
+    // still reach the list) does not send the films to another client.
+    void bulkLendGoesToThePanelsClient() {
+        const long other = dir->insertClient("Jiný");
+        const long me = dir->insertClient("Malý Tomáš");
+        const long film = dir->insertFilm("Nikdy");
+        frmKlienti* w = open();
+        select(w, me);
+        clickToolbar(w, "keyHpujcka");
+        QCOMPARE(w->lblKZapujceni->text(), QString("Volné filmy k zapůjčení : Malý Tomáš ()"));
+        select(w, other);
+        mark(w->lstPujcit, "Nikdy");
+        QTest::mouseClick(w->Command8, Qt::LeftButton);
+        const QList<Row> rows = loans();
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0]["P_UID"].toLong(), me);
+        QCOMPARE(rows[0]["P_DVDID"].toLong(), film);
+    }
+
     void returnsAndHistory() {
         const long me = dir->insertClient("Malý Tomáš", {{"USREGNUM", "X-55"}});
         const long other = dir->insertClient("Jiný", {{"USREGNUM", "J"}});

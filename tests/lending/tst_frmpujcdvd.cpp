@@ -150,6 +150,53 @@ private slots:
         rec->clear();
     }
 
+    // The owner stays usable while it waits: asking again for the same film
+    // brings the open dialog forward, so the film is not lent twice; another
+    // film gets a dialog of its own.
+    void oneDialogPerFilm() {
+        const long client = dir->insertClient("Adámek");
+        const long film = dir->insertFilm("Film");
+        const long other = dir->insertFilm("Jiný");
+        QPointer<frmPujcDVD> first;
+        int dialogsDuringSecondRequest = -1;
+        whileWaiting([&] {
+            first = dialog();
+            QVERIFY(first);
+            frmPujcDVD::LendAndWait(owner.get(), film, "Film"); // returns at once
+            dialogsDuringSecondRequest = int(owner->findChildren<frmPujcDVD*>().size());
+            QTest::mouseClick(first->Command2, Qt::LeftButton);
+        });
+        frmPujcDVD::LendAndWait(owner.get(), film, "Film");
+        QCOMPARE(dialogsDuringSecondRequest, 1);
+        QTRY_VERIFY(first.isNull());
+        QCOMPARE(loans().size(), 1);
+
+        // with no client chosen the first dialog stays open after its wait
+        QPointer<frmPujcDVD> waiting;
+        whileWaiting([&] {
+            waiting = dialog();
+            waiting->Combo1->setCurrentIndex(-1);
+            QTest::mouseClick(waiting->Command2, Qt::LeftButton);
+        });
+        frmPujcDVD::LendAndWait(owner.get(), other, "Jiný");
+        QVERIFY(waiting && waiting->isVisible());
+        QCOMPARE(rec->count(), 1);
+        frmPujcDVD::LendAndWait(owner.get(), other, "Jiný");
+        QCOMPARE(owner->findChildren<frmPujcDVD*>().size(), 1);
+        waiting->Combo1->setCurrentIndex(0);
+        QTest::mouseClick(waiting->Command2, Qt::LeftButton);
+        QTRY_VERIFY(waiting.isNull());
+        QCOMPARE(loans().size(), 2);
+        QCOMPARE(loans()[1]["P_DVDID"].toLong(), other);
+        QCOMPARE(loans()[1]["P_UID"].toLong(), client);
+
+        // a finished dialog is no obstacle to the next lend of that film
+        whileWaiting([&] { QTest::mouseClick(dialog()->Command1, Qt::LeftButton); });
+        frmPujcDVD::LendAndWait(owner.get(), film, "Film");
+        QTRY_VERIFY(!dialog());
+        rec->clear();
+    }
+
     // A loan the catalogue refuses: a box, the dialog stays open for another try.
     void lockedCatalogueKeepsTheDialog() {
         const long client = dir->insertClient("Adámek");
