@@ -27,17 +27,19 @@ qint64 storedSize(ado::Recordset& rs, const QString& sizeField) {
 
 enum class Written { Complete, Nothing, Failed };
 
-// Where a picture is written: the working files go through QSaveFile (the
-// editor stores them back, so they must survive a crash whole); the export
-// files of the printed list are made anew on every print, so they skip the
-// disk sync and are only renamed into place when complete.
+// Where a picture is written, unbuffered (a buffered write that a full disk
+// cuts short at the final flush still reports success). The working files go
+// through QSaveFile (the editor stores them back, so they must survive a crash
+// whole); the export files of the printed list are made anew on every print,
+// so they skip the disk sync and are only renamed into place when complete.
 class PictureOut {
 public:
     PictureOut(const QString& target, bool durable) : target_(target), durable_(durable), save_(target),
         part_(target + QStringLiteral(".part")) {}
     ~PictureOut() { cancel(); }
     bool open() {
-        return durable_ ? save_.open(QIODevice::WriteOnly) : part_.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        if (durable_) return save_.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        return part_.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
     }
     bool write(const QByteArray& bytes) {
         return (durable_ ? save_.write(bytes) : part_.write(bytes)) == bytes.size();

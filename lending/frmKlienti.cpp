@@ -7,7 +7,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
-#include "pushbutton.h"
+#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -37,7 +37,7 @@ const QString kKeyReturn = QStringLiteral("keyHVratit");
 
 QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QRect& geometry,
                            const QString& tip) {
-    QPushButton* b = NewPushButton(parent, name, QString(), geometry);
+    QPushButton* b = MakeButton(parent, name, QString(), geometry);
     b->setIcon(parent->style()->standardIcon(picture));
     b->setToolTip(tip);
     return b;
@@ -152,9 +152,9 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVypujcit = panel(area, "picVypujcit", 6300, 4005);
     lblKZapujceni = caption(picVypujcit, "lblKZapujceni");
     lstPujcit = filmList(picVypujcit, "lstPujcit");
-    Command8 = NewPushButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"),
+    Command8 = MakeButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"),
                              TwipsRect(120, 3460, 2200, 420));
-    Command7 = NewPushButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command7 = MakeButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
     Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                               QStringLiteral("Obnovit"));
     Command14 = pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton,
@@ -185,9 +185,9 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVratit = panel(area, "picVratit", 6300, 4005);
     lblVratit = caption(picVratit, "lblVratit");
     lstVratit = filmList(picVratit, "lstVratit");
-    Command9 = NewPushButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"),
+    Command9 = MakeButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"),
                              TwipsRect(120, 3460, 2200, 420));
-    Command10 = NewPushButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command10 = MakeButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
     Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                              QStringLiteral("Obnovit"));
     Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, TwipsRect(5760, 90, 420, 420),

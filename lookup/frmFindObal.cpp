@@ -269,7 +269,7 @@ void frmFindObal::Command4_Click() {
         if (part.open() && DownloadFile(CoverUrl(id), part.fileName()) &&
             readBytes(part.fileName(), &bytes) && picture.loadFromData(bytes)) {
             QSaveFile out(CoverPath());
-            loaded = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+            loaded = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && out.write(bytes) == bytes.size() && out.commit();
         }
         if (loaded) {
             cover_ = picture;
@@ -309,7 +309,7 @@ void frmFindObal::Command2_Click() {
     bool saved = readBytes(CoverPath(), &bytes);
     if (saved) {
         QSaveFile out(path);
-        saved = out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size() && out.commit();
+        saved = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && out.write(bytes) == bytes.size() && out.commit();
     }
     if (!saved)
         MsgBox(QStringLiteral("Obal se nepodařilo uložit do souboru\r\n%1").arg(path), vb::vbExclamation);

@@ -329,7 +329,8 @@ void frmNetFind::PredpripravSTR(const QString& name) {
 
     const QString filled = DataPath() + QStringLiteral("finddvdx.htm");
     QSaveFile out(filled);
-    if (!out.open(QIODevice::WriteOnly) || out.write(cp1250::fromUnicode(RichTextBox2->toPlainText())) < 0 ||
+    const QByteArray bytes = cp1250::fromUnicode(RichTextBox2->toPlainText());
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size() ||
         !out.commit()) {
         MsgBox(QStringLiteral("Nelze uložit vyhledávací stránku %1.").arg(QDir::toNativeSeparators(filled)),
                vb::vbExclamation);

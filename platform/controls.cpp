@@ -1,14 +1,8 @@
 #include "controls.h"
 
-#include "twips.h"
-
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-
-QRect TwipsRect(int left, int top, int width, int height) {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
-}
 
 QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at) {
     if (name) w->setObjectName(QLatin1String(name));

@@ -1,6 +1,8 @@
 #pragma once
 // Windows laid out like the forms they replace: controls placed in twips and
 // named, buttons that are never a default button (Enter in a box presses none).
+#include "twips.h"
+
 #include <QRect>
 #include <QString>
 
@@ -8,8 +10,6 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QWidget;
-
-QRect TwipsRect(int left, int top, int width, int height);
 
 // `w` named (unless name is null) and placed; returns it.
 QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at);

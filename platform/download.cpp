@@ -47,7 +47,7 @@ bool copyLocalFile(const QString& source, const QString& file) {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) return false;
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     char buf[65536];
     for (;;) {
         const qint64 n = in.read(buf, sizeof buf);
@@ -83,7 +83,7 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
     if (!isWebAddress(address)) return false;
 
     QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return false;
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
 
     QNetworkAccessManager manager;
     bool ok = false;

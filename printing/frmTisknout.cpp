@@ -6,7 +6,7 @@
 #include "doevents.h"
 #include "err.h"
 #include "msgbox.h"
-#include "pushbutton.h"
+#include "controls.h"
 #include "shell.h"
 #include "twips.h"
 
@@ -23,7 +23,7 @@ constexpr int kMargin = 120;
 constexpr int kGap = 120;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int column, int row) {
-    return NewPushButton(parent, name, caption,
+    return MakeButton(parent, name, caption,
                          TwipsRect(kMargin + column * (kButtonWidth + kGap), kMargin + row * (kButtonHeight + kGap),
                                    kButtonWidth, kButtonHeight));
 }

@@ -131,7 +131,7 @@ QByteArray PageBytes(const QString& page) {
 
 bool WritePage(const QString& path, const QString& page, QString* error) {
     QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly);
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     if (ok) {
         const QByteArray bytes = PageBytes(page);
         ok = file.write(bytes) == bytes.size();

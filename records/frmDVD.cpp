@@ -21,6 +21,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
+#include <QSaveFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -411,6 +412,27 @@ void frmDVD::cmdOpenObalPic_Click() { openPicture(0, lblObal, obal_, QStringLite
 
 void frmDVD::cmdOpenNahledPic_Click() { openPicture(1, lblNahled, nahled_, QStringLiteral("Nahled")); }
 
+namespace {
+
+// The copy replaces an existing file only once it is complete, so a full disk
+// never costs the user the file they had.
+bool copyWhole(const QString& source, const QString& target) {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) return false;
+    QSaveFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
+    while (!in.atEnd()) {
+        const QByteArray piece = in.read(1 << 16);
+        if (piece.isEmpty() || out.write(piece) != piece.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+} // namespace
+
 // Copies the film's own picture, the one shown, not whatever working file
 // another film left behind.
 void frmDVD::savePictureToFile(QLabel* pathLabel) {
@@ -422,12 +444,7 @@ void frmDVD::savePictureToFile(QLabel* pathLabel) {
     const QString target = SavePicDialog(this);
     if (target.isEmpty()) return;
     if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath()) return;
-    bool copied = false;
-    if (QFile::exists(source)) {
-        if (QFile::exists(target)) QFile::remove(target);
-        copied = QFile::copy(source, target);
-    }
-    if (!copied)
+    if (!copyWhole(source, target))
         MsgBox(QStringLiteral("Obrázek se nepodařilo uložit do souboru \"%1\".").arg(target), vb::vbCritical,
                QStringLiteral("Chyba aplikace"));
 }

@@ -4,6 +4,7 @@
 #include "apppath.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "filesizelimit.h"
 #include "testmain.h"
 
 #include <QDir>
@@ -35,19 +36,6 @@ QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
-
-// Limits the size of any file this process writes, as a full disk does.
-struct FileSizeLimit {
-    rlimit saved{};
-    bool ok = false;
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN); // a failed write, not a killed process
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit lim{bytes, saved.rlim_max};
-        ok = setrlimit(RLIMIT_FSIZE, &lim) == 0;
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &saved); }
-};
 
 } // namespace
 
@@ -252,6 +240,14 @@ private slots:
         }
         QCOMPARE(boxes->count(), 1);
         QVERIFY(boxes->last().text.contains(dir->dataPath() + "obal.jpg"));
+        QVERIFY(readFile(work) == good);
+        // A picture small enough for the write buffer is cut at the flush: that must fail too.
+        const long c = SaveObalPic(3, writeFile(src.filePath("c.jpg"), pictureBytes(5000, 3)));
+        {
+            FileSizeLimit full(1000);
+            QCOMPARE(LoadObalPic(c), QString());
+        }
+        QCOMPARE(boxes->count(), 2);
         QVERIFY(readFile(work) == good);
 
         // An export that cannot be written leaves no older export behind.

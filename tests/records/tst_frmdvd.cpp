@@ -9,6 +9,7 @@
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "filesizelimit.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -331,6 +332,15 @@ private slots:
         QVERIFY(!QFile::exists(target));
         dialogs.answer(target);
         click(w, "cmdSaveObal");
+        QCOMPARE(bytes(target), bytes(cover));
+        {
+            FileSizeLimit full(16); // the copy cannot be completed: the user's file stays
+            QVERIFY(full.ok);
+            dialogs.answer(target);
+            click(w, "cmdSaveObal");
+        }
+        QCOMPARE(rec->count(), 1);
+        rec->clear();
         QCOMPARE(bytes(target), bytes(cover));
 
         dialogs.cancel();
