@@ -78,9 +78,7 @@ frmKlienti* frmKlienti::Open(QWidget* owner) {
         s_open = new frmKlienti(owner);
         s_open->setAttribute(Qt::WA_DeleteOnClose);
     }
-    s_open->show();
-    s_open->raise();
-    s_open->activateWindow();
+    BringForward(s_open);
     return s_open;
 }
 

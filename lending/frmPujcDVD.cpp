@@ -51,8 +51,7 @@ void frmPujcDVD::LendAndWait(QWidget* owner, long DVDID, const QString& czTitle)
     if (owner) {
         for (frmPujcDVD* open : owner->findChildren<frmPujcDVD*>(Qt::FindDirectChildrenOnly)) {
             if (open->dvdId_ == qint32(DVDID) && open->isVisible()) {
-                open->raise();
-                open->activateWindow();
+                BringForward(open);
                 return;
             }
         }

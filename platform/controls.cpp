@@ -24,3 +24,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at) {
     return Place(new QGroupBox(title, parent), name, at);
 }
+
+void BringForward(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}

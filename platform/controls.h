@@ -21,3 +21,6 @@ template <class W> W* Place(W* w, const char* name, const QRect& at) {
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at);
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at);
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at);
+
+// Shows a window that may be hidden behind others or minimised, in front.
+void BringForward(QWidget* window);

@@ -2,6 +2,8 @@
 // The two code lists (genres, departments) work alike: a modeless list window
 // with an add and an edit button, and a small modal editor that adds a new
 // entry or renames one. What differs between them is held in a CodeListKind.
+#include "controls.h"
+
 #include <QDialog>
 #include <QPointer>
 #include <QString>
@@ -84,9 +86,7 @@ protected:
             open = new W(owner);
             open->Form_Load();
         }
-        open->show();
-        open->raise();
-        open->activateWindow();
+        BringForward(open);
         return open;
     }
 

@@ -290,8 +290,10 @@ private slots:
         auto* genres = w->findChild<frmZanry*>();
         QVERIFY(genres && genres->isVisible());
         QCOMPARE(genres->lvwZanr->Count(), 1);
-        action("mnuZanry")->trigger();
+        genres->setWindowState(Qt::WindowMinimized);
+        action("mnuZanry")->trigger(); // the same window, no longer minimised
         QCOMPARE(w->findChildren<frmZanry*>().size(), 1);
+        QVERIFY(!(genres->windowState() & Qt::WindowMinimized));
         action("mnuOddeleni")->trigger();
         auto* departments = w->findChild<frmOddeleniList*>();
         QVERIFY(departments && departments->isVisible());
