@@ -102,6 +102,12 @@ protected:
     QWebEnginePage* createWindow(WebWindowType) override { return nullptr; }
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
                                   const QString&) override {}
+    // A page's own message boxes are not shown: each would wait for the user
+    // inside the engine's work, and a page could raise them without end.
+    // A question is answered "Cancel".
+    void javaScriptAlert(const QUrl&, const QString&) override {}
+    bool javaScriptConfirm(const QUrl&, const QString&) override { return false; }
+    bool javaScriptPrompt(const QUrl&, const QString&, const QString&, QString*) override { return false; }
 
 private:
     WebBrowser* owner_;

@@ -17,6 +17,8 @@ namespace {
 constexpr int kDefaultTimeout = 30000;
 constexpr int kMaxRedirects = 20;
 int g_timeout = kDefaultTimeout;
+constexpr qint64 kDefaultSizeLimit = qint64(64) * 1024 * 1024;
+qint64 g_sizeLimit = kDefaultSizeLimit;
 
 // The address as the Windows call saw it: ANSI text, with what is not ASCII
 // percent-encoded by its windows-1250 byte (a character the code page lacks
@@ -70,6 +72,10 @@ int DownloadTimeout() { return g_timeout; }
 
 void SetDownloadTimeout(int ms) { g_timeout = ms > 0 ? ms : kDefaultTimeout; }
 
+qint64 DownloadSizeLimit() { return g_sizeLimit; }
+
+void SetDownloadSizeLimit(qint64 bytes) { g_sizeLimit = bytes > 0 ? bytes : kDefaultSizeLimit; }
+
 bool URLDownloadToFile(const QString& url, const QString& file) {
     if (file.isEmpty()) return false;
     // A local file by address is a plain copy; its name is not code-page text.
@@ -87,6 +93,7 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
 
     QNetworkAccessManager manager;
     bool ok = false;
+    qint64 written = 0;
     // Redirects are followed here rather than by Qt, whose own following lost
     // the answer after the second hop; any http or https target is taken, as
     // the Windows call took it.
@@ -103,7 +110,9 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
         const auto take = [&] {
             const QByteArray chunk = reply->readAll();
             if (isRedirect() || writeFailed || chunk.isEmpty()) return;
-            if (out.write(chunk) != chunk.size()) {
+            // An endless body would otherwise keep the caller waiting for ever.
+            written += chunk.size();
+            if (written > g_sizeLimit || out.write(chunk) != chunk.size()) {
                 writeFailed = true;
                 reply->abort();
             }

@@ -2,7 +2,10 @@
 #include "httpserver.h"
 #include "testmain.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QMessageBox>
+#include <QTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 
@@ -151,6 +154,38 @@ private slots:
         QCOMPARE(log.without("progress"),
                  (QStringList{"before " + server.url("/zbozi_video.php?id_zbozi=5"),
                               "before " + server.url("/nic.php"), "error " + server.url("/nic.php")}));
+    }
+
+    void pageDialogsNeverStopTheProgram() {
+        // A page's alert, confirm or prompt must not open a window that waits
+        // for the user inside the engine's work; any that shows up is closed
+        // here and counted.
+        int shown = 0;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&shown] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    ++shown;
+                    box->done(0);
+                }
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible() && !qobject_cast<QMessageBox*>(w)) {
+                    ++shown;
+                    d->done(0);
+                }
+        });
+        closer.start(20);
+        const QString file = writeFile(
+            dir_, "dialogs.htm",
+            "<html><body onload=\"alert('a'); document.body.title = confirm('b') + '/' + prompt('c', 'd');\">"
+            "x</body></html>");
+        WebBrowser b;
+        QSignalSpy done(&b, &WebBrowser::DocumentComplete);
+        b.Navigate(file);
+        QVERIFY(done.wait(kWait));
+        QCOMPARE(b.RunScript("alert('e'); 7").toInt(), 7);
+        QCOMPARE(b.RunScript("document.body.title").toString(), QString("false/null"));
+        QCOMPARE(shown, 0);
     }
 };
 

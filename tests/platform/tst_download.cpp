@@ -30,7 +30,10 @@ private slots:
         file_ = dir_.filePath("dvdver.inf");
         writeFile(file_, "earlier");
     }
-    void cleanup() { SetDownloadTimeout(0); }
+    void cleanup() {
+        SetDownloadTimeout(0);
+        SetDownloadSizeLimit(0);
+    }
 
     void downloadsTheBodyAndRecordsTheRequest() {
         HttpServer server;
@@ -127,6 +130,26 @@ private slots:
         QCOMPARE(readAll(file_), QByteArray("0123456789"));
         SetDownloadTimeout(0);
         QCOMPARE(DownloadTimeout(), 30000);
+    }
+
+    void bodyOverTheSizeLimitFailsAndLeavesTheEarlierFile() {
+        HttpServer server;
+        server.route("/fits", QByteArray(1000, 'a'), "application/octet-stream");
+        // Sent in pieces, as a server streaming without end would send it.
+        HttpServer::Response endless;
+        endless.body = QByteArray(5000, 'b');
+        endless.trickleMs = 1;
+        endless.trickleBytes = 200;
+        server.route("/endless", endless);
+        SetDownloadSizeLimit(1000);
+        QVERIFY(URLDownloadToFile(server.url("/fits"), file_));
+        QCOMPARE(readAll(file_), QByteArray(1000, 'a'));
+        writeFile(file_, "earlier");
+        QVERIFY(!URLDownloadToFile(server.url("/endless"), file_));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), QStringList{"dvdver.inf"});
+        SetDownloadSizeLimit(0);
+        QCOMPARE(DownloadSizeLimit(), qint64(64) * 1024 * 1024);
     }
 
     void refusedConnectionFails() {
