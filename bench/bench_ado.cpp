@@ -18,9 +18,10 @@
 
 namespace {
 
-const char* const kWords[] = {"Cesta", "Čelisti", "dech", "Had", "chata", "Ivan", "Noc", "Řeka", "Šílený",
-                              "život", "Smrt", "láska", "Muž", "žena", "Návrat", "Poklad", "Ostrov", "Hvězdné",
-                              "války", "Pán", "prstenů", "Kníže", "Temný", "rytíř", "Útěk", "z", "Alcatrazu"};
+const char* const kWords[] = {"Cesta",  "Čelisti", "dech",   "Had",     "chata", "Ivan",     "Noc",
+                              "Řeka",   "Šílený",  "život",  "Smrt",    "láska", "Muž",      "žena",
+                              "Návrat", "Poklad",  "Ostrov", "Hvězdné", "války", "Pán",      "prstenů",
+                              "Kníže",  "Temný",   "rytíř",  "Útěk",    "z",     "Alcatrazu"};
 
 QString words(QRandomGenerator& g, int n) {
     QString s;
@@ -44,11 +45,12 @@ void buildCatalogue(const QString& path, int n) {
     sqlite3* db = cn.handle();
     cn.Execute("BEGIN");
     sqlite3_stmt* st = nullptr;
-    sqlite3_prepare_v2(db,
-                       "INSERT INTO tDVD (CZJm, PuvJm, KatCisl, Zanr, DiskPocet, Obsah, Jazyk, Stat, Rezie, Delka, "
-                       "Rok, Oddel_ID, Herci, Poznamka, Nabidka, JazykDetail, Titulky, Obal_ID, Nahled_ID) "
-                       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-                       -1, &st, nullptr);
+    sqlite3_prepare_v2(
+        db,
+        "INSERT INTO tDVD (CZJm, PuvJm, KatCisl, Zanr, DiskPocet, Obsah, Jazyk, Stat, Rezie, Delka, "
+        "Rok, Oddel_ID, Herci, Poznamka, Nabidka, JazykDetail, Titulky, Obal_ID, Nahled_ID) "
+        "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        -1, &st, nullptr);
     QRandomGenerator g(7);
     for (int i = 1; i <= n; ++i) {
         bind(st, 1, words(g, 1 + g.bounded(4)));
@@ -157,7 +159,8 @@ int main(int argc, char** argv) {
             rs.Open(sql, cn);
             memKb = std::max(memKb, rssKb() - before);
             QStringList names;
-            for (int i = 0; i < rs.FieldCount(); ++i) names << rs.Fields(i).Name();
+            for (int i = 0; i < rs.FieldCount(); ++i)
+                names << rs.Fields(i).Name();
             qint64 acc = 0;
             while (!rs.Eof()) {
                 for (const QString& name : names) {
@@ -174,8 +177,9 @@ int main(int argc, char** argv) {
         std::printf("%d films: \"%s\" to the end: bare sqlite3 %.1f ms (with QString %.1f ms); layer %.1f ms "
                     "(first run, fresh memory: %.1f ms, %ld KB)\n",
                     n, qPrintable(sql), bareRaw, bareStr, warm, cold, memKb);
-        std::printf("%d films: ratio layer / bare %.2f (first run %.2f); against bare with QString %.2f (%.2f)\n", n,
-                    warm / bareRaw, cold / bareRaw, warm / bareStr, cold / bareStr);
+        std::printf(
+            "%d films: ratio layer / bare %.2f (first run %.2f); against bare with QString %.2f (%.2f)\n", n,
+            warm / bareRaw, cold / bareRaw, warm / bareStr, cold / bareStr);
         cn.Close();
 
         // One operation: OpenConnection + one-row query + CloseConnection.
@@ -191,8 +195,9 @@ int main(int argc, char** argv) {
                 CloseConnection();
             }
         });
-        std::printf("%d films: OpenConnection + one-row query + CloseConnection: %.3f ms on average over %d\n", n,
-                    ops / cycles, cycles);
+        std::printf(
+            "%d films: OpenConnection + one-row query + CloseConnection: %.3f ms on average over %d\n", n,
+            ops / cycles, cycles);
         std::fflush(stdout);
     }
     return 0;

@@ -32,7 +32,8 @@ void baseline(const char* what, const std::vector<QString>& texts, Convert conve
     QElapsedTimer t;
     std::vector<QString> a = texts;
     t.start();
-    std::sort(a.begin(), a.end(), [&](const QString& x, const QString& y) { return convert(x) < convert(y); });
+    std::sort(a.begin(), a.end(),
+              [&](const QString& x, const QString& y) { return convert(x) < convert(y); });
     const double perCompare = t.nsecsElapsed() / 1e6;
 
     std::vector<double> keys;
@@ -42,9 +43,10 @@ void baseline(const char* what, const std::vector<QString>& texts, Convert conve
         keys.push_back(convert(s));
     std::sort(keys.begin(), keys.end());
     const double preconverted = t.nsecsElapsed() / 1e6;
-    std::printf("  %-6s list %9.1f ms | std::sort converting per compare %9.1f ms (%.2fx) | keys converted first "
-                "%7.1f ms (%.1fx)\n",
-                what, listMs, perCompare, listMs / perCompare, preconverted, listMs / preconverted);
+    std::printf(
+        "  %-6s list %9.1f ms | std::sort converting per compare %9.1f ms (%.2fx) | keys converted first "
+        "%7.1f ms (%.1fx)\n",
+        what, listMs, perCompare, listMs / perCompare, preconverted, listMs / preconverted);
 }
 
 void run(int n) {

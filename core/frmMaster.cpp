@@ -90,7 +90,9 @@ frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
     CreateToolbars();
     connect(lvwList, &ListView::ColumnClick, this, &frmMaster::lvwList_ColumnClick);
     connect(lvwList, &ListView::MouseUp, this,
-            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) { lvwList_MouseUp(button, pos); });
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos) {
+                lvwList_MouseUp(button, pos);
+            });
 
     Form_Load();
 }
@@ -378,13 +380,13 @@ void frmMaster::CreateMenus() {
     connect(addEntry(mnuPujcovna, QStringLiteral("Modul výpůjček"), "mnuVypujcky"), &QAction::triggered, this,
             &frmMaster::mnuVypujcky_Click);
     mnuPujcovna->addSeparator();
-    connect(addEntry(mnuPujcovna, QStringLiteral("Přidat uživatele"), "mnuPridatUzivatele"), &QAction::triggered,
-            this, &frmMaster::mnuPridatUzivatele_Click);
+    connect(addEntry(mnuPujcovna, QStringLiteral("Přidat uživatele"), "mnuPridatUzivatele"),
+            &QAction::triggered, this, &frmMaster::mnuPridatUzivatele_Click);
 
     QMenu* mnuObaly = menuBar()->addMenu(QStringLiteral("Obaly"));
     mnuObaly->setObjectName(QStringLiteral("mnuObaly"));
-    connect(addEntry(mnuObaly, QStringLiteral("Najít obal na internetu"), "mnuNajitObal"), &QAction::triggered,
-            this, &frmMaster::mnuNajitObal_Click);
+    connect(addEntry(mnuObaly, QStringLiteral("Najít obal na internetu"), "mnuNajitObal"),
+            &QAction::triggered, this, &frmMaster::mnuNajitObal_Click);
 
     QMenu* mnuNapoveda = menuBar()->addMenu(QStringLiteral("Nápověda"));
     mnuNapoveda->setObjectName(QStringLiteral("mnuNapoveda"));
@@ -400,11 +402,12 @@ void frmMaster::CreateMenus() {
     // Never in the menu bar; opened over the list.
     mnuPopUp = new QMenu(this);
     mnuPopUp->setObjectName(QStringLiteral("mnuPopUp"));
-    connect(addEntry(mnuPopUp, QStringLiteral("Upravit"), "mnuPopUpravit"), &QAction::triggered, this, [this] {
-        if (const long id = SelectedDVDID()) OtevritPridatZaznam(id);
-    });
-    connect(addEntry(mnuPopUp, QStringLiteral("Zapůjčit / Vrátit"), "mnuPopPujcit"), &QAction::triggered, this,
-            &frmMaster::PujcitVratit);
+    connect(addEntry(mnuPopUp, QStringLiteral("Upravit"), "mnuPopUpravit"), &QAction::triggered, this,
+            [this] {
+                if (const long id = SelectedDVDID()) OtevritPridatZaznam(id);
+            });
+    connect(addEntry(mnuPopUp, QStringLiteral("Zapůjčit / Vrátit"), "mnuPopPujcit"), &QAction::triggered,
+            this, &frmMaster::PujcitVratit);
     connect(addEntry(mnuPopUp, QStringLiteral("Smazat"), "mnuPopSmazat"), &QAction::triggered, this, [this] {
         if (const long id = SelectedDVDID()) SmazatZaznam(id);
     });
@@ -436,11 +439,12 @@ void frmMaster::CreateToolbars() {
     find->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     auto* findMenu = new QMenu(Toolbar1);
     findMenu->setObjectName(QStringLiteral("mnuVyhledat"));
-    for (const auto& [caption, key] : {std::pair{"V českém názvu", "KeyFindCZ"},
-                                       std::pair{"V cizím názvu", "KeyFindPUV"},
-                                       std::pair{"Katalogové číslo", "KeyFindKATNUM"}}) {
+    for (const auto& [caption, key] :
+         {std::pair{"V českém názvu", "KeyFindCZ"}, std::pair{"V cizím názvu", "KeyFindPUV"},
+          std::pair{"Katalogové číslo", "KeyFindKATNUM"}}) {
         QAction* entry = addEntry(findMenu, QString::fromUtf8(caption), key);
-        connect(entry, &QAction::triggered, this, [this, k = QString::fromLatin1(key)] { Toolbar1_ButtonClick(k); });
+        connect(entry, &QAction::triggered, this,
+                [this, k = QString::fromLatin1(key)] { Toolbar1_ButtonClick(k); });
     }
     find->setMenu(findMenu);
 
@@ -452,7 +456,8 @@ void frmMaster::CreateToolbars() {
     for (const auto& [caption, key] : {std::pair{"Podle CZ názvu (default)", "SortCZName"},
                                        std::pair{"Podle Katalogového čísla", "SortKatNum"}}) {
         QAction* entry = addEntry(sortMenu, QString::fromUtf8(caption), key);
-        connect(entry, &QAction::triggered, this, [this, k = QString::fromLatin1(key)] { Toolbar1_ButtonClick(k); });
+        connect(entry, &QAction::triggered, this,
+                [this, k = QString::fromLatin1(key)] { Toolbar1_ButtonClick(k); });
     }
     sort->setMenu(sortMenu);
 
@@ -607,8 +612,9 @@ void frmMaster::PujcitVratit() {
         if (self) ObnovitZaznam(id);
         return;
     }
-    const int answer = MsgBox(QStringLiteral("Opravdu vrátit film : \" ") + itm->SubItem(1) + QStringLiteral(" ?"),
-                              vb::vbYesNo | vb::vbQuestion, QStringLiteral("Ověření"));
+    const int answer =
+        MsgBox(QStringLiteral("Opravdu vrátit film : \" ") + itm->SubItem(1) + QStringLiteral(" ?"),
+               vb::vbYesNo | vb::vbQuestion, QStringLiteral("Ověření"));
     if (answer != vb::vbYes) return;
     vratitFilm(id);
     ObnovitZaznam(id);
@@ -628,12 +634,14 @@ void frmMaster::vratitFilm(long DVDID) {
 }
 
 void frmMaster::SmazatZaznam(long DVDID) {
-    const int answer = MsgBox(QStringLiteral("Opravdu vymazat záznam (") + SelectedTitle() + QStringLiteral(")?"),
-                              vb::vbYesNo | vb::vbInformation, QStringLiteral("Ověření požadavku na smazání."));
+    const int answer =
+        MsgBox(QStringLiteral("Opravdu vymazat záznam (") + SelectedTitle() + QStringLiteral(")?"),
+               vb::vbYesNo | vb::vbInformation, QStringLiteral("Ověření požadavku na smazání."));
     if (answer != vb::vbYes) return;
     ErrState err;
     OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT * FROM tDVD WHERE DVDID=") + QString::number(DVDID) + QLatin1Char(';'));
+    OpenRecordset(QStringLiteral("SELECT * FROM tDVD WHERE DVDID=") + QString::number(DVDID) +
+                  QLatin1Char(';'));
     if (RecordsetHasRow()) {
         Step(err, [] { DBRecordset.Delete(); });
         Step(err, [] { DBRecordset.Update(); });

@@ -74,7 +74,8 @@ protected:
 private:
     void CreateMenus();
     void CreateToolbars();
-    QAction* addButton(QToolBar* bar, const QString& caption, const QString& key, void (frmMaster::*handler)(const QString&));
+    QAction* addButton(QToolBar* bar, const QString& caption, const QString& key,
+                       void (frmMaster::*handler)(const QString&));
     void SmazatZaznam(long DVDID);
 
     // Handlers, by the key of the button or entry.

@@ -34,8 +34,8 @@ enum class Written { Complete, Nothing, Failed };
 // so they skip the disk sync and are only renamed into place when complete.
 class PictureOut {
 public:
-    PictureOut(const QString& target, bool durable) : target_(target), durable_(durable), save_(target),
-        part_(target + QStringLiteral(".part")) {}
+    PictureOut(const QString& target, bool durable)
+        : target_(target), durable_(durable), save_(target), part_(target + QStringLiteral(".part")) {}
     ~PictureOut() { cancel(); }
     bool open() {
         if (durable_) return save_.open(QIODevice::WriteOnly | QIODevice::Unbuffered);

@@ -46,17 +46,25 @@ long OpenRecordset(const QString& sql, bool append) {
     return result;
 }
 
-void CloseRecordset() { DBRecordset.Close(); }
+void CloseRecordset() {
+    DBRecordset.Close();
+}
 
-void CloseConnection() { releaseObjects(); }
+void CloseConnection() {
+    releaseObjects();
+}
 
-bool RecordsetHasRow() { return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof(); }
+bool RecordsetHasRow() {
+    return DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof();
+}
 
 bool MoveNextRow(ErrState& err) {
     return Step(err, [] { DBRecordset.MoveNext(); });
 }
 
-QString NullToStr(const ado::Variant& value) { return value.isNull() ? QString() : value.toString(); }
+QString NullToStr(const ado::Variant& value) {
+    return value.isNull() ? QString() : value.toString();
+}
 
 QString PicturesPath() {
     QString path = DataPath() + QStringLiteral("pictures.ddb");
@@ -64,7 +72,9 @@ QString PicturesPath() {
     return path;
 }
 
-QString PicturesConnString() { return schema::kConnHead + PicturesPath() + schema::kConnTail; }
+QString PicturesConnString() {
+    return schema::kConnHead + PicturesPath() + schema::kConnTail;
+}
 
 namespace {
 
@@ -92,7 +102,8 @@ long savePic(long dvdId, const QString& path, const QString& kind) {
         showError(err);
         return 0;
     }
-    const QString sql = QStringLiteral("SELECT * from tPicture where PicDVDID=%1 and PICSKUP='%2'").arg(dvdId).arg(kind);
+    const QString sql =
+        QStringLiteral("SELECT * from tPicture where PicDVDID=%1 and PICSKUP='%2'").arg(dvdId).arg(kind);
     if (!Step(err, [&] { rs.Open(sql, cn, ado::adOpenKeyset, ado::adLockPessimistic, -1); })) {
         showError(err);
         closeQuietly(rs, cn);
@@ -100,11 +111,15 @@ long savePic(long dvdId, const QString& path, const QString& kind) {
     }
     long result = 0;
     bool ok = Step(err, [&] {
-        if (rs.Eof()) rs.AddNew();
-        else result = vb::CLng(rs("PicID").Value());
+        if (rs.Eof())
+            rs.AddNew();
+        else
+            result = vb::CLng(rs("PicID").Value());
     });
     qint64 stored = 0;
-    ok = ok && Step(err, [&] { stored = blobdata::StoreFile(rs, path, QStringLiteral("PicDat"), QStringLiteral("PicSize")); });
+    ok = ok && Step(err, [&] {
+             stored = blobdata::StoreFile(rs, path, QStringLiteral("PicDat"), QStringLiteral("PicSize"));
+         });
     if (ok && stored > 0) {
         ok = Step(err, [&] {
             rs("PicTyp") = vb::Right(path, 3);
@@ -158,9 +173,12 @@ QString loadPic(long picId, const QString& kind) {
         result.clear();
         showError(err);
     } else if (result.isEmpty() && hasBytes) {
-        const QString target = DataPath() + (kind == QLatin1String("O") ? QStringLiteral("obal.") : QStringLiteral("nahled.")) + typ;
-        MsgBox(QStringLiteral("Obrázek se nepodařilo zapsat do souboru %1. Zkontrolujte, zda je na disku volné místo "
-                              "a zda lze do složky zapisovat.")
+        const QString target =
+            DataPath() + (kind == QLatin1String("O") ? QStringLiteral("obal.") : QStringLiteral("nahled.")) +
+            typ;
+        MsgBox(QStringLiteral(
+                   "Obrázek se nepodařilo zapsat do souboru %1. Zkontrolujte, zda je na disku volné místo "
+                   "a zda lze do složky zapisovat.")
                    .arg(target),
                vb::vbOKOnly);
     }
@@ -170,7 +188,15 @@ QString loadPic(long picId, const QString& kind) {
 
 } // namespace
 
-long SaveObalPic(long DVDID, const QString& path) { return savePic(DVDID, path, QStringLiteral("O")); }
-long SaveNahledPic(long DVDID, const QString& path) { return savePic(DVDID, path, QStringLiteral("N")); }
-QString LoadObalPic(long picId) { return loadPic(picId, QStringLiteral("O")); }
-QString LoadNahledPic(long picId) { return loadPic(picId, QStringLiteral("N")); }
+long SaveObalPic(long DVDID, const QString& path) {
+    return savePic(DVDID, path, QStringLiteral("O"));
+}
+long SaveNahledPic(long DVDID, const QString& path) {
+    return savePic(DVDID, path, QStringLiteral("N"));
+}
+QString LoadObalPic(long picId) {
+    return loadPic(picId, QStringLiteral("O"));
+}
+QString LoadNahledPic(long picId) {
+    return loadPic(picId, QStringLiteral("N"));
+}

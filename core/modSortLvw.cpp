@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -93,6 +93,7 @@ void SortListView(ListView* lvw, short sortType) {
         keys.reserve(count);
         for (const auto& [value, k] : cells)
             keys.insert(value, k);
-        lvw->SortItems([&](qint64 a, qint64 b) { return ordered(keys.value(a, empty), keys.value(b, empty), order); });
+        lvw->SortItems(
+            [&](qint64 a, qint64 b) { return ordered(keys.value(a, empty), keys.value(b, empty), order); });
     }
 }

@@ -79,12 +79,12 @@ QStringList PictureStoreDDL() {
 }
 
 QStringList DefaultGenres() {
-    return {QStringLiteral("Akční"),      QStringLiteral("Animovaný"), QStringLiteral("Dobrodružný"),
-            QStringLiteral("Dokumentární"), QStringLiteral("Drama"),     QStringLiteral("Fantasy"),
-            QStringLiteral("Historický"), QStringLiteral("Horor"),     QStringLiteral("Komedie"),
-            QStringLiteral("Krimi"),      QStringLiteral("Muzikál"),   QStringLiteral("Pohádka"),
-            QStringLiteral("Rodinný"),    QStringLiteral("Romantický"), QStringLiteral("Sci-fi"),
-            QStringLiteral("Thriller"),   QStringLiteral("Válečný"),   QStringLiteral("Western")};
+    return {QStringLiteral("Akční"),        QStringLiteral("Animovaný"),  QStringLiteral("Dobrodružný"),
+            QStringLiteral("Dokumentární"), QStringLiteral("Drama"),      QStringLiteral("Fantasy"),
+            QStringLiteral("Historický"),   QStringLiteral("Horor"),      QStringLiteral("Komedie"),
+            QStringLiteral("Krimi"),        QStringLiteral("Muzikál"),    QStringLiteral("Pohádka"),
+            QStringLiteral("Rodinný"),      QStringLiteral("Romantický"), QStringLiteral("Sci-fi"),
+            QStringLiteral("Thriller"),     QStringLiteral("Válečný"),    QStringLiteral("Western")};
 }
 
 QStringList DefaultDepartments() {
@@ -95,11 +95,15 @@ QStringList DefaultDepartments() {
 const QString kConnHead = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=");
 const QString kConnTail = QStringLiteral(";Jet OLEDB:Database Password=TrOkLsnBHW");
 
-QString ConnString(const QString& path) { return kConnHead + path + kConnTail; }
+QString ConnString(const QString& path) {
+    return kConnHead + path + kConnTail;
+}
 
 namespace {
 
-QString quoted(QString text) { return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\''); }
+QString quoted(QString text) {
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+}
 
 void createFile(const QString& path, const QStringList& statements) {
     ado::CreateDatabase(path, kPassword);
@@ -107,7 +111,8 @@ void createFile(const QString& path, const QStringList& statements) {
         ado::Connection cn;
         cn.Open(ConnString(path));
         cn.Execute(QStringLiteral("BEGIN"));
-        for (const QString& sql : statements) cn.Execute(sql);
+        for (const QString& sql : statements)
+            cn.Execute(sql);
         cn.Execute(QStringLiteral("COMMIT"));
         cn.Close();
     } catch (...) {
@@ -129,6 +134,8 @@ void CreateCatalogue(const QString& path, bool withDefaults) {
     createFile(path, statements);
 }
 
-void CreatePictureStore(const QString& path) { createFile(path, PictureStoreDDL()); }
+void CreatePictureStore(const QString& path) {
+    createFile(path, PictureStoreDDL());
+}
 
 } // namespace schema

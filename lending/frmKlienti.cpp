@@ -4,10 +4,10 @@
 #include "lending/frmUser.h"
 #include "lending/mPujcky.h"
 
+#include "controls.h"
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
-#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -35,8 +35,8 @@ const QString kKeyHistory = QStringLiteral("ShowUserHistory");
 const QString kKeyLend = QStringLiteral("keyHpujcka");
 const QString kKeyReturn = QStringLiteral("keyHVratit");
 
-QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture, const QRect& geometry,
-                           const QString& tip) {
+QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture,
+                           const QRect& geometry, const QString& tip) {
     QPushButton* b = MakeButton(parent, name, QString(), geometry);
     b->setIcon(parent->style()->standardIcon(picture));
     b->setToolTip(tip);
@@ -132,8 +132,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     txtFindUser = new QLineEdit(fraFind);
     txtFindUser->setObjectName(QStringLiteral("txtFindUser"));
     txtFindUser->setGeometry(TwipsRect(150, 500, 2600, 360));
-    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, TwipsRect(2900, 440, 520, 480),
-                             QStringLiteral("Vyhledat"));
+    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView,
+                             TwipsRect(2900, 440, 520, 480), QStringLiteral("Vyhledat"));
     connect(Command4, &QPushButton::clicked, this, &frmKlienti::Command4_Click);
 
     fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
@@ -141,8 +141,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     fraEdit->setGeometry(TwipsRect(3840, 2940, 2750, 1300));
     Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600),
                              QStringLiteral("Nový uživatel"));
-    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, TwipsRect(1500, 440, 900, 600),
-                             QStringLiteral("Upravit uživatele"));
+    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView,
+                             TwipsRect(1500, 440, 900, 600), QStringLiteral("Upravit uživatele"));
     connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &frmKlienti::Command3_Click);
 
@@ -151,10 +151,11 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     lblKZapujceni = caption(picVypujcit, "lblKZapujceni");
     lstPujcit = filmList(picVypujcit, "lstPujcit");
     Command8 = MakeButton(picVypujcit, "Command8", QStringLiteral("Zapůjčit vybrané"),
-                             TwipsRect(120, 3460, 2200, 420));
-    Command7 = MakeButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
-    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
-                              QStringLiteral("Obnovit"));
+                          TwipsRect(120, 3460, 2200, 420));
+    Command7 =
+        MakeButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload,
+                              TwipsRect(5220, 90, 420, 420), QStringLiteral("Obnovit"));
     Command14 = pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton,
                               TwipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command8, &QPushButton::clicked, this, &frmKlienti::Command8_Click);
@@ -173,8 +174,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     txtHistorie->setReadOnly(true);
     txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
-    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, TwipsRect(5175, 90, 420, 420),
-                              QStringLiteral("Obnovit"));
+    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload,
+                              TwipsRect(5175, 90, 420, 420), QStringLiteral("Obnovit"));
     Command11 = pictureButton(picHistorie, "Command11", QStyle::SP_DialogCloseButton,
                               TwipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command12, &QPushButton::clicked, this, &frmKlienti::Historie_Obnovit);
@@ -183,13 +184,14 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picVratit = panel(area, "picVratit", 6300, 4005);
     lblVratit = caption(picVratit, "lblVratit");
     lstVratit = filmList(picVratit, "lstVratit");
-    Command9 = MakeButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"),
-                             TwipsRect(120, 3460, 2200, 420));
-    Command10 = MakeButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
+    Command9 =
+        MakeButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), TwipsRect(120, 3460, 2200, 420));
+    Command10 =
+        MakeButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
     Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
                              QStringLiteral("Obnovit"));
-    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, TwipsRect(5760, 90, 420, 420),
-                             QStringLiteral("Zavřít"));
+    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton,
+                             TwipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
     connect(Command9, &QPushButton::clicked, this, &frmKlienti::Command9_Click);
     connect(Command10, &QPushButton::clicked, picVratit, &QWidget::hide);
     connect(Command6, &QPushButton::clicked, this, &frmKlienti::Vratit_Obnovit);
@@ -319,10 +321,11 @@ void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
 void frmKlienti::KVypujceni_Obnovit() {
     if (!CaptionForClient(lblKZapujceni, QStringLiteral("Volné filmy k zapůjčení : "))) return;
     lendClient_ = ClientId();
-    FillFilms(lstPujcit,
-              QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  "
-                             "WHERE  p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
-                             "=DVDID and pdatvraceni is null) ORDER BY CZJM;"));
+    FillFilms(
+        lstPujcit,
+        QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  "
+                       "WHERE  p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
+                       "=DVDID and pdatvraceni is null) ORDER BY CZJM;"));
     picVypujcit->show();
 }
 
@@ -330,8 +333,9 @@ void frmKlienti::Vratit_Obnovit() {
     if (!CaptionForClient(lblVratit, QStringLiteral("Vypůjčené filmy k vrácení: "))) return;
     returnClient_ = ClientId();
     FillFilms(lstVratit,
-              QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
-                             " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
+              QStringLiteral(
+                  "SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
+                  " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
                   QString::number(ClientId()) + QStringLiteral(") ORDER BY CZJM;"));
     picVratit->show();
 }
@@ -342,10 +346,11 @@ void frmKlienti::Historie_Obnovit() {
     txtHistorie->clear();
     QString text;
     OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT tDVD.CZJm, tPujcky.PDatPujcky, tPujcky.PDatVraceni, tUser.USID FROM tUser "
-                                 "INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
-                                 "tPujcky.P_UID Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
-                  QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"));
+    OpenRecordset(
+        QStringLiteral("SELECT tDVD.CZJm, tPujcky.PDatPujcky, tPujcky.PDatVraceni, tUser.USID FROM tUser "
+                       "INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
+                       "tPujcky.P_UID Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
+        QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"));
     while (RecordsetHasRow()) {
         Step(err, [&] {
             text += NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()) + QStringLiteral(" vráceno : ") +

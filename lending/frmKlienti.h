@@ -57,8 +57,8 @@ public:
     QFrame* picVypujcit;
     QLabel* lblKZapujceni;
     QListWidget* lstPujcit;
-    QPushButton* Command8; // "Zapůjčit vybrané"
-    QPushButton* Command7; // "Storno"
+    QPushButton* Command8;  // "Zapůjčit vybrané"
+    QPushButton* Command7;  // "Storno"
     QPushButton* Command13; // refresh
     QPushButton* Command14; // close
 

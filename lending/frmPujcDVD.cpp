@@ -4,9 +4,9 @@
 #include "lending/frmUser.h"
 #include "lending/mPujcky.h"
 
+#include "controls.h"
 #include "err.h"
 #include "msgbox.h"
-#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 

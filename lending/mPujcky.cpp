@@ -9,8 +9,9 @@
 namespace {
 
 void failed(const QString& what, const ErrState& err) {
-    QString message = what + QStringLiteral(", katalog nelze zapsat (možná je právě otevřen v jiném programu).\r\n"
-                                            "Co bylo zapsáno předtím, zůstává zapsáno.");
+    QString message =
+        what + QStringLiteral(", katalog nelze zapsat (možná je právě otevřen v jiném programu).\r\n"
+                              "Co bylo zapsáno předtím, zůstává zapsáno.");
     if (!err.Description.isEmpty()) message += QStringLiteral("\r\n\r\n") + err.Description;
     MsgBox(message, vb::vbCritical, QStringLiteral("Půjčovna"));
 }

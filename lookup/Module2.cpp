@@ -15,7 +15,8 @@ QString Utf8ToString(const QByteArray& bytes) {
 
 QString ReadUTF8File(const QString& path) {
     const QFileInfo info(path);
-    if (!info.exists() || info.isDir()) throw vb::RuntimeError(vb::ErrFileNotFound, QStringLiteral("File not found"));
+    if (!info.exists() || info.isDir())
+        throw vb::RuntimeError(vb::ErrFileNotFound, QStringLiteral("File not found"));
     if (info.size() == 0) return QString();
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) throw vb::RuntimeError(75, QStringLiteral("Path/File access error"));

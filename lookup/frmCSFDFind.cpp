@@ -7,12 +7,12 @@
 
 #include "apppath.h"
 #include "codepage.h"
+#include "controls.h"
 #include "doevents.h"
 #include "download.h"
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
-#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -109,8 +109,8 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     // Right: search and hit list.
     Text1 = Place(new QLineEdit(this), "Text1", TwipsRect(5610, 120, 2700, 330));
     Command1 = MakeButton(this, "Command1", QStringLiteral("Hledej"), TwipsRect(8400, 105, 1080, 360));
-    Label3 =
-        Place(new QLabel(QStringLiteral("Nalezené záznamy:"), this), "Label3", TwipsRect(5610, 540, 3870, 255));
+    Label3 = Place(new QLabel(QStringLiteral("Nalezené záznamy:"), this), "Label3",
+                   TwipsRect(5610, 540, 3870, 255));
     lvwSeznam = Place(new ListView(this), "lvwSeznam", TwipsRect(5610, 810, 3870, 3000));
     lvwSeznam->AddColumn(QStringLiteral("Název"), 2700);
     lvwSeznam->AddColumn(QStringLiteral("URL"), 1800);

@@ -7,10 +7,10 @@
 
 #include "apppath.h"
 #include "codepage.h"
+#include "controls.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "printer.h"
-#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -105,8 +105,8 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
                   TwipsRect(120, 240, 8040, 480));
     lblInfo->setWordWrap(true);
 
-    QGroupBox* found =
-        MakeFrame(this, "Frame2", QStringLiteral("Seznam nalezených obalů"), TwipsRect(120, 1500, 8280, 4860));
+    QGroupBox* found = MakeFrame(this, "Frame2", QStringLiteral("Seznam nalezených obalů"),
+                                 TwipsRect(120, 1500, 8280, 4860));
     lvwDVD = new ListView(found);
     lvwDVD->setObjectName(QStringLiteral("lvwDVD"));
     lvwDVD->setGeometry(TwipsRect(120, 270, 8040, 4455));
@@ -121,16 +121,17 @@ frmFindObal::frmFindObal(QWidget* parent) : QDialog(parent) {
     picNahled = nahled;
     picNahled->setObjectName(QStringLiteral("picNahled"));
     picNahled->setGeometry(TwipsRect(0, 0, 8520, 7080));
-    QGroupBox* preview =
-        MakeFrame(picNahled, "Frame3", QStringLiteral("Náhled načteného obalu"), TwipsRect(120, 60, 8280, 6300));
+    QGroupBox* preview = MakeFrame(picNahled, "Frame3", QStringLiteral("Náhled načteného obalu"),
+                                   TwipsRect(120, 60, 8280, 6300));
     MakeLabel(preview, "Label2", QStringLiteral("Načtený obal"), TwipsRect(120, 240, 3000, 255));
     imgNahled = MakeLabel(preview, "imgNahled", QString(), TwipsRect(120, 540, 8040, 5640));
     imgNahled->setAlignment(Qt::AlignCenter);
     Command2 = MakeButton(picNahled, "Command2", QStringLiteral("Uložit obal jako JPG soubor"),
                           TwipsRect(120, 6480, 3000, 375));
-    Command3 =
-        MakeButton(picNahled, "Command3", QStringLiteral("Vytisknout obal"), TwipsRect(3240, 6480, 2160, 375));
-    Command5 = MakeButton(picNahled, "Command5", QStringLiteral("Pokračuj"), TwipsRect(7080, 6480, 1320, 375));
+    Command3 = MakeButton(picNahled, "Command3", QStringLiteral("Vytisknout obal"),
+                          TwipsRect(3240, 6480, 2160, 375));
+    Command5 =
+        MakeButton(picNahled, "Command5", QStringLiteral("Pokračuj"), TwipsRect(7080, 6480, 1320, 375));
     picNahled->hide();
 
     auto* printerPanel = new QFrame(this);
@@ -269,7 +270,8 @@ void frmFindObal::Command4_Click() {
         if (part.open() && DownloadFile(CoverUrl(id), part.fileName()) &&
             readBytes(part.fileName(), &bytes) && picture.loadFromData(bytes)) {
             QSaveFile out(CoverPath());
-            loaded = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && out.write(bytes) == bytes.size() && out.commit();
+            loaded = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+                     out.write(bytes) == bytes.size() && out.commit();
         }
         if (loaded) {
             cover_ = picture;
@@ -309,7 +311,8 @@ void frmFindObal::Command2_Click() {
     bool saved = readBytes(CoverPath(), &bytes);
     if (saved) {
         QSaveFile out(path);
-        saved = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && out.write(bytes) == bytes.size() && out.commit();
+        saved = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && out.write(bytes) == bytes.size() &&
+                out.commit();
     }
     if (!saved)
         MsgBox(QStringLiteral("Obal se nepodařilo uložit do souboru\r\n%1").arg(path), vb::vbExclamation);

@@ -6,10 +6,10 @@
 #include "apppath.h"
 #include "browser.h"
 #include "codepage.h"
+#include "controls.h"
 #include "doevents.h"
 #include "err.h"
 #include "msgbox.h"
-#include "controls.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -247,7 +247,8 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     chkGetPicture->setObjectName(QStringLiteral("chkGetPicture"));
     chkGetPicture->setGeometry(TwipsRect(5940, 3090, 2175, 315));
     chkGetPicture->setChecked(true);
-    Command4 = MakeButton(framData, "Command4", QStringLiteral("Vložit data"), TwipsRect(5940, 4860, 1020, 375));
+    Command4 =
+        MakeButton(framData, "Command4", QStringLiteral("Vložit data"), TwipsRect(5940, 4860, 1020, 375));
     Command5 = MakeButton(framData, "Command5", QStringLiteral("Storno"), TwipsRect(7035, 4860, 1020, 375));
     picWait =
         MakeLabel(framData, "picWait",

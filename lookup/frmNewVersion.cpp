@@ -3,8 +3,8 @@
 #include "core/Main.h"
 #include "lookup/mNewVersion.h"
 
-#include "shell.h"
 #include "controls.h"
+#include "shell.h"
 #include "twips.h"
 
 #include <QCheckBox>
@@ -75,10 +75,11 @@ frmNewVersion::frmNewVersion(QWidget* parent) : QDialog(parent) {
 }
 
 QString frmNewVersion::AnnouncementText() {
-    return QStringLiteral("Na internetu je ke stažení nová verze aplikace.\r\n"
-                          "Kliknutím na tlačítko \"Stáhnout\" se spustí stažení souboru.\r\n"
-                          "\r\n"
-                          "Pokud budete chtít instalaci rovnou spustit musíte nejprve vypnout DVD Mervalónu!");
+    return QStringLiteral(
+        "Na internetu je ke stažení nová verze aplikace.\r\n"
+        "Kliknutím na tlačítko \"Stáhnout\" se spustí stažení souboru.\r\n"
+        "\r\n"
+        "Pokud budete chtít instalaci rovnou spustit musíte nejprve vypnout DVD Mervalónu!");
 }
 
 void frmNewVersion::Form_Load() {
@@ -87,7 +88,8 @@ void frmNewVersion::Form_Load() {
 
 void frmNewVersion::Form_Unload() {
     // Every close writes it, so closing unticked turns the start-up check back on.
-    SaveSett(QStringLiteral("ShowNewVer"), chkNenabizet->isChecked() ? QStringLiteral("N") : QStringLiteral("A"));
+    SaveSett(QStringLiteral("ShowNewVer"),
+             chkNenabizet->isChecked() ? QStringLiteral("N") : QStringLiteral("A"));
 }
 
 void frmNewVersion::Command1_Click() {

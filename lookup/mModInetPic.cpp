@@ -19,7 +19,8 @@ QString fetchPreview(const QString& address, const QString& nameOf, QLabel* pic)
     const QString local = DataPath() + QStringLiteral("webnahl.") + nameOf.right(3);
     if (!DownloadFile(address, local)) return QString();
     QPixmap picture;
-    if (!QFileInfo::exists(local)) throw vb::RuntimeError(vb::ErrFileNotFound, QStringLiteral("File not found"));
+    if (!QFileInfo::exists(local))
+        throw vb::RuntimeError(vb::ErrFileNotFound, QStringLiteral("File not found"));
     if (!picture.load(local)) throw vb::RuntimeError(kErrInvalidPicture, QStringLiteral("Invalid picture"));
     if (pic) pic->setPixmap(picture);
     return local;
@@ -27,11 +28,15 @@ QString fetchPreview(const QString& address, const QString& nameOf, QLabel* pic)
 
 } // namespace
 
-bool DownloadFile(const QString& url, const QString& file) { return URLDownloadToFile(url, file); }
+bool DownloadFile(const QString& url, const QString& file) {
+    return URLDownloadToFile(url, file);
+}
 
 QString NactiWebNahled(const QString& relPath, QLabel* pic) {
     // The path is appended as cut from the page: a leading "/" gives "//".
     return fetchPreview(EShopRoot() + relPath, relPath, pic);
 }
 
-QString NactiWebNahledURL(const QString& url, QLabel* pic) { return fetchPreview(url, url, pic); }
+QString NactiWebNahledURL(const QString& url, QLabel* pic) {
+    return fetchPreview(url, url, pic);
+}

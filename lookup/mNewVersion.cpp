@@ -13,7 +13,9 @@
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
 
 // Compares two runs of digits as whole numbers of any length: -1, 0 or 1.
 int compareNumbers(QStringView a, QStringView b) {
@@ -39,9 +41,13 @@ bool isWholeNumber(QStringView s) {
 
 } // namespace
 
-QString VersionFileUrl() { return SupportRoot() + QStringLiteral("podpora/files/dvdmervaver.asp"); }
+QString VersionFileUrl() {
+    return SupportRoot() + QStringLiteral("podpora/files/dvdmervaver.asp");
+}
 
-QString UpgradeUrl() { return SupportRoot() + QStringLiteral("podpora/files/setupupgrade.exe"); }
+QString UpgradeUrl() {
+    return SupportRoot() + QStringLiteral("podpora/files/setupupgrade.exe");
+}
 
 QString FirstInputValue(const QString& text) {
     qsizetype i = 0;

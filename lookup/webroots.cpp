@@ -8,16 +8,23 @@ constexpr int kSites = 5;
 
 const char* builtIn(WebSite site) {
     switch (site) {
-    case WebSite::EShop: return "http://www.dvd-eshop.example/";
-    case WebSite::Support: return "http://www.zorv-software.example/";
-    case WebSite::Cover: return "http://www.dvd-covers.example/";
-    case WebSite::FilmDb: return "http://www.filmova-databaze.example";
-    case WebSite::Imdb: return "http://www.imdb.example";
+    case WebSite::EShop:
+        return "http://www.dvd-eshop.example/";
+    case WebSite::Support:
+        return "http://www.zorv-software.example/";
+    case WebSite::Cover:
+        return "http://www.dvd-covers.example/";
+    case WebSite::FilmDb:
+        return "http://www.filmova-databaze.example";
+    case WebSite::Imdb:
+        return "http://www.imdb.example";
     }
     return "";
 }
 
-bool endsWithSlash(WebSite site) { return site == WebSite::EShop || site == WebSite::Support || site == WebSite::Cover; }
+bool endsWithSlash(WebSite site) {
+    return site == WebSite::EShop || site == WebSite::Support || site == WebSite::Cover;
+}
 
 std::array<QString, kSites>& overrides() {
     static std::array<QString, kSites> roots;
@@ -31,7 +38,9 @@ QString WebRoot(WebSite site) {
     return o.isEmpty() ? QString::fromLatin1(builtIn(site)) : o;
 }
 
-void SetWebRoot(WebSite site, const QString& root) { overrides()[int(site)] = root; }
+void SetWebRoot(WebSite site, const QString& root) {
+    overrides()[int(site)] = root;
+}
 
 void SetWebRootsBase(const QString& base) {
     for (int i = 0; i < kSites; ++i) {
@@ -40,8 +49,18 @@ void SetWebRootsBase(const QString& base) {
     }
 }
 
-QString EShopRoot() { return WebRoot(WebSite::EShop); }
-QString SupportRoot() { return WebRoot(WebSite::Support); }
-QString CoverRoot() { return WebRoot(WebSite::Cover); }
-QString FilmDbRoot() { return WebRoot(WebSite::FilmDb); }
-QString ImdbRoot() { return WebRoot(WebSite::Imdb); }
+QString EShopRoot() {
+    return WebRoot(WebSite::EShop);
+}
+QString SupportRoot() {
+    return WebRoot(WebSite::Support);
+}
+QString CoverRoot() {
+    return WebRoot(WebSite::Cover);
+}
+QString FilmDbRoot() {
+    return WebRoot(WebSite::FilmDb);
+}
+QString ImdbRoot() {
+    return WebRoot(WebSite::Imdb);
+}

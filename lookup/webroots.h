@@ -15,8 +15,8 @@ QString EShopRoot();   // "http://www.dvd-eshop.example/"
 QString SupportRoot(); // "http://www.zorv-software.example/"
 QString CoverRoot();   // "http://www.dvd-covers.example/"
 // Roots without a closing "/".
-QString FilmDbRoot();  // "http://www.filmova-databaze.example"
-QString ImdbRoot();    // "http://www.imdb.example"
+QString FilmDbRoot(); // "http://www.filmova-databaze.example"
+QString ImdbRoot();   // "http://www.imdb.example"
 
 QString WebRoot(WebSite site);
 // Test seam: replace one root ("" restores the built-in one).

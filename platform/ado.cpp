@@ -35,11 +35,17 @@ constexpr int kSaltSize = 16;
 constexpr int kBusyTimeoutMs = 1000;
 const char kCollationName[] = "CZ";
 
-[[noreturn]] void fail(long number, const QString& description) { throw Error(number, description); }
+[[noreturn]] void fail(long number, const QString& description) {
+    throw Error(number, description);
+}
 
-[[noreturn]] void failClosed() { fail(adErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed.")); }
+[[noreturn]] void failClosed() {
+    fail(adErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+}
 
-QString sqliteMessage(sqlite3* db) { return QString::fromUtf8(sqlite3_errmsg(db)); }
+QString sqliteMessage(sqlite3* db) {
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
 
 // Maps an SQLite failure to an ADO-style error.
 [[noreturn]] void failSqlite(sqlite3* db, int rc, const QString& context = QString()) {
@@ -136,7 +142,8 @@ ConnParts parseConnString(const QString& s) {
         if (eq < 0) break;
         const QString key = s.mid(i, eq - i).trimmed().toLower();
         i = eq + 1;
-        while (i < n && s[i] == QLatin1Char(' ')) ++i;
+        while (i < n && s[i] == QLatin1Char(' '))
+            ++i;
         QString value;
         if (i < n && (s[i] == QLatin1Char('"') || s[i] == QLatin1Char('\''))) {
             const QChar q = s[i++];
@@ -186,7 +193,8 @@ SelectShape analyseSelect(const QByteArray& s) {
             continue;
         }
         if (c == '-' && i + 1 < n && s[i + 1] == '-') {
-            while (i < n && s[i] != '\n') ++i;
+            while (i < n && s[i] != '\n')
+                ++i;
             continue;
         }
         if (c == '/' && i + 1 < n && s[i + 1] == '*') {
@@ -199,7 +207,8 @@ SelectShape analyseSelect(const QByteArray& s) {
             firstInList = false;
             if (isWordChar(c)) {
                 qsizetype e = i;
-                while (e < n && isWordChar(s[e])) ++e;
+                while (e < n && isWordChar(s[e]))
+                    ++e;
                 if (s.mid(i, e - i).toUpper() == "DISTINCT") return {};
             }
         }
@@ -235,7 +244,8 @@ SelectShape analyseSelect(const QByteArray& s) {
         }
         if (isWordChar(c)) {
             const qsizetype b = i;
-            while (i < n && isWordChar(s[i])) ++i;
+            while (i < n && isWordChar(s[i]))
+                ++i;
             if (depth != 0) continue;
             const QByteArray w = s.mid(b, i - b).toUpper();
             if (state == Start) {
@@ -276,15 +286,29 @@ Kind kindOf(const char* decl) {
 // One value of a kept row: 8 bytes. Texts and wide numbers live in the
 // recordset's arena; a long binary value is only its size (its bytes stay in
 // the file until GetChunk reads them).
-enum CellType : quint32 { CNull = 0, CInt32 = 1, CInt64 = 2, CDouble = 3, CText = 4, CBlobRef = 5, CBytes = 6 };
+enum CellType : quint32 {
+    CNull = 0,
+    CInt32 = 1,
+    CInt64 = 2,
+    CDouble = 3,
+    CText = 4,
+    CBlobRef = 5,
+    CBytes = 6
+};
 struct Cell {
     quint32 off = 0; // arena offset; the value of a CInt32; the size of a CBlobRef
     quint32 lenType = 0;
 };
 constexpr quint32 kMaxCellLen = 0x1fffffff;
-inline CellType cellType(Cell c) { return CellType(c.lenType >> 29); }
-inline quint32 cellLen(Cell c) { return c.lenType & kMaxCellLen; }
-inline Cell makeCell(CellType t, quint32 off, quint32 len) { return Cell{off, (quint32(t) << 29) | len}; }
+inline CellType cellType(Cell c) {
+    return CellType(c.lenType >> 29);
+}
+inline quint32 cellLen(Cell c) {
+    return c.lenType & kMaxCellLen;
+}
+inline Cell makeCell(CellType t, quint32 off, quint32 len) {
+    return Cell{off, (quint32(t) << 29) | len};
+}
 
 // The bytes of kept rows, in 2 MB blocks that never move. Fresh memory costs a
 // page fault per page on first touch, more than the copy itself: blocks are
@@ -390,7 +414,9 @@ bool parseIsoDate(const char* p, quint32 n, QDateTime* out) {
     return true;
 }
 
-QString dateText(const QDateTime& dt) { return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
+QString dateText(const QDateTime& dt) {
+    return dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
 
 bool parseNumber(const QString& text, double* out) {
     QString s = text.trimmed();
@@ -425,9 +451,11 @@ struct Connection::Impl {
             while (sqlite3_step(st.get()) == SQLITE_ROW) {
                 if (sqlite3_column_int(st.get(), 5) > 0) {
                     ++pkCount;
-                    const QByteArray type = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
+                    const QByteArray type =
+                        QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
                     if (type.toUpper() == "INTEGER")
-                        candidate = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+                        candidate = QString::fromUtf8(
+                            reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
                 }
             }
             if (pkCount == 1) key = candidate;
@@ -448,9 +476,15 @@ Connection::~Connection() {
     }
 }
 
-long Connection::State() const { return d->db ? adStateOpen : adStateClosed; }
-QString Connection::Path() const { return d->path; }
-sqlite3* Connection::handle() const { return d->db; }
+long Connection::State() const {
+    return d->db ? adStateOpen : adStateClosed;
+}
+QString Connection::Path() const {
+    return d->path;
+}
+sqlite3* Connection::handle() const {
+    return d->db;
+}
 
 void Connection::Open(const QString& connString, const QString& /*user*/, const QString& /*password*/,
                       long /*options*/) {
@@ -466,7 +500,8 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
     {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
-            fail(adErrProvider, QStringLiteral("Cannot open the file '%1': %2.").arg(path, file.errorString()));
+            fail(adErrProvider,
+                 QStringLiteral("Cannot open the file '%1': %2.").arg(path, file.errorString()));
         salt = file.read(kSaltSize);
     }
     if (salt.size() < kSaltSize || salt.startsWith("SQLite format 3"))
@@ -474,8 +509,8 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
     const QByteArray key = rawKeySpec(derivedKey(parts.password.toUtf8(), salt), salt);
 
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
+                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     struct Guard {
         sqlite3*& db;
         ~Guard() {
@@ -483,7 +518,8 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         }
     } guard{db};
     if (rc != SQLITE_OK)
-        fail(adErrProvider, QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
+        fail(adErrProvider,
+             QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
     sqlite3_key(db, key.constData(), int(key.size()));
     sqlite3_busy_timeout(db, kBusyTimeoutMs);
     sqlite3_create_collation_v2(db, kCollationName, SQLITE_UTF8, nullptr, collateCz, nullptr);
@@ -497,16 +533,20 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
             const int primary = rc & 0xff;
             if (primary == SQLITE_NOTADB)
                 fail(adErrBadPassword,
-                     QStringLiteral("Not a valid password, or the file '%1' is damaged (%2).").arg(path, sqliteMessage(db)));
+                     QStringLiteral("Not a valid password, or the file '%1' is damaged (%2).")
+                         .arg(path, sqliteMessage(db)));
             if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
-                fail(adErrProvider,
-                     QStringLiteral("The database '%1' is locked by another user (%2).").arg(path, sqliteMessage(db)));
-            fail(adErrProvider, QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
+                fail(adErrProvider, QStringLiteral("The database '%1' is locked by another user (%2).")
+                                        .arg(path, sqliteMessage(db)));
+            fail(adErrProvider,
+                 QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
         }
     }
     // A file we may not write opens read-only without a word: refuse it here.
     if (sqlite3_db_readonly(db, "main") == 1)
-        fail(adErrProvider, QStringLiteral("The database '%1' is write-protected: it can be read but not changed.").arg(path));
+        fail(adErrProvider,
+             QStringLiteral("The database '%1' is write-protected: it can be read but not changed.")
+                 .arg(path));
 
     // Indexes in the Czech order are rebuilt when the collator's order changed.
     {
@@ -519,9 +559,10 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         const int fingerprint = cz::Fingerprint();
         if (version != fingerprint) {
             const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + kCollationName +
-                                   QByteArrayLiteral("; PRAGMA user_version = ") + QByteArray::number(fingerprint) +
-                                   QByteArrayLiteral("; COMMIT;");
-            if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK) // tried again next time
+                                   QByteArrayLiteral("; PRAGMA user_version = ") +
+                                   QByteArray::number(fingerprint) + QByteArrayLiteral("; COMMIT;");
+            if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) !=
+                SQLITE_OK) // tried again next time
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
     }
@@ -555,7 +596,8 @@ long Connection::Execute(const QString& sql) {
 
 void CreateDatabase(const QString& path, const QString& password) {
     QFile file(path);
-    if (QFileInfo::exists(path)) fail(adErrProvider, QStringLiteral("The file '%1' already exists.").arg(path));
+    if (QFileInfo::exists(path))
+        fail(adErrProvider, QStringLiteral("The file '%1' already exists.").arg(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         fail(adErrProvider, QStringLiteral("Cannot create the file '%1': %2.").arg(path, file.errorString()));
     file.close();
@@ -580,10 +622,12 @@ void CreateDatabase(const QString& path, const QString& password) {
         ~Guard() { sqlite3_close_v2(db); }
     } guard{db};
     if (rc != SQLITE_OK)
-        fail(adErrProvider, QStringLiteral("Cannot create the database '%1' (%2).").arg(path, sqliteMessage(db)));
+        fail(adErrProvider,
+             QStringLiteral("Cannot create the database '%1' (%2).").arg(path, sqliteMessage(db)));
     sqlite3_key(db, key.constData(), int(key.size()));
     // The first write lays down the encrypted header page with our salt.
-    const QByteArray sql = QByteArrayLiteral("PRAGMA user_version = ") + QByteArray::number(cz::Fingerprint());
+    const QByteArray sql =
+        QByteArrayLiteral("PRAGMA user_version = ") + QByteArray::number(cz::Fingerprint());
     execOrFail(db, sql.constData());
     done = true;
 }
@@ -598,7 +642,7 @@ struct Column {
     QString table;  // base table, "" for an expression
     QString origin; // base column
     Kind kind = KGeneric;
-    int tableIndex = -1; // into Recordset::Impl::tables; -1 when not writable
+    int tableIndex = -1;   // into Recordset::Impl::tables; -1 when not writable
     bool sizeOnly = false; // the executed query yields length() for this column
     bool isKey = false;    // its table's autonumber: never written
 };
@@ -630,7 +674,7 @@ struct Recordset::Impl {
     QHash<QString, int> names;      // exact spelling
     QHash<QString, int> lowerNames; // lower case
     int stride = 0;                 // cells per row: the visible ones, then one key per table
-    std::vector<quint32> rowCells; // each row's cells: stride Cells in the arena
+    std::vector<quint32> rowCells;  // each row's cells: stride Cells in the arena
     std::vector<quint8> rowFlags;
     Arena arena;
     long live = 0; // rows not deleted
@@ -664,13 +708,15 @@ struct Recordset::Impl {
     void requireCurrent() const {
         requireOpen();
         if (pos < 0 || pos >= rows() || (rowFlags[size_t(pos)] & RowDeleted))
-            fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                                      "deleted. Requested operation requires a current record."));
+            fail(adErrNoCurrentRecord,
+                 QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                "deleted. Requested operation requires a current record."));
     }
     void requireWritable() const {
         if (readOnly)
-            fail(adErrFeatureNotAvailable, QStringLiteral("Current Recordset does not support updating. This may be a "
-                                                          "limitation of the provider, or of the selected locktype."));
+            fail(adErrFeatureNotAvailable,
+                 QStringLiteral("Current Recordset does not support updating. This may be a "
+                                "limitation of the provider, or of the selected locktype."));
     }
 
     // sizeOnly: the statement yields the length of a long binary value.
@@ -756,15 +802,16 @@ struct Recordset::Impl {
             std::memcpy(&v, arena.at(c.off), sizeof v);
             return v;
         }
-        fail(adErrRowDeleted, QStringLiteral("The row of table '%1' cannot be located.").arg(tables[size_t(tableIndex)].name));
+        fail(adErrRowDeleted,
+             QStringLiteral("The row of table '%1' cannot be located.").arg(tables[size_t(tableIndex)].name));
     }
 
     QByteArray readBlob(const Column& col, long r, qint64 from, qint64 length) const {
         if (length <= 0) return QByteArray();
         sqlite3* h = db();
         sqlite3_blob* blob = nullptr;
-        const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(), col.origin.toUtf8().constData(),
-                                         keyOf(r, col.tableIndex), 0, &blob);
+        const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
+                                         col.origin.toUtf8().constData(), keyOf(r, col.tableIndex), 0, &blob);
         if (rc != SQLITE_OK) {
             sqlite3_blob_close(blob);
             failSqlite(h, rc);
@@ -804,8 +851,8 @@ struct Recordset::Impl {
             if (!chunkBlob || chunkField != field) {
                 closeChunkBlob();
                 const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
-                                                 col.origin.toUtf8().constData(), keyOf(pos, col.tableIndex), 0,
-                                                 &chunkBlob);
+                                                 col.origin.toUtf8().constData(), keyOf(pos, col.tableIndex),
+                                                 0, &chunkBlob);
                 if (rc != SQLITE_OK) {
                     closeChunkBlob();
                     failSqlite(h, rc);
@@ -950,12 +997,14 @@ struct Recordset::Impl {
             break;
         case Variant::String: {
             const QByteArray s = v.toString().toUtf8();
-            sqlite3_bind_text64(st, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            sqlite3_bind_text64(st, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT,
+                                SQLITE_UTF8);
             break;
         }
         case Variant::Date: {
             const QByteArray s = dateText(v.toDateTime()).toUtf8();
-            sqlite3_bind_text64(st, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+            sqlite3_bind_text64(st, index, s.constData(), sqlite3_uint64(s.size()), SQLITE_TRANSIENT,
+                                SQLITE_UTF8);
             break;
         }
         case Variant::Binary: {
@@ -971,8 +1020,8 @@ struct Recordset::Impl {
     void writeSpool(sqlite3* h, const Column& c, qint64 key, Pending& p) {
         if (p.spoolSize == 0) return;
         sqlite3_blob* blob = nullptr;
-        int rc = sqlite3_blob_open(h, "main", c.table.toUtf8().constData(), c.origin.toUtf8().constData(), key, 1,
-                                   &blob);
+        int rc = sqlite3_blob_open(h, "main", c.table.toUtf8().constData(), c.origin.toUtf8().constData(),
+                                   key, 1, &blob);
         if (rc != SQLITE_OK) {
             sqlite3_blob_close(blob);
             failSqlite(h, rc);
@@ -984,7 +1033,8 @@ struct Recordset::Impl {
             buf = p.spool->read(qMin(kChunkSize, p.spoolSize - at));
             if (buf.isEmpty()) {
                 sqlite3_blob_close(blob);
-                fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be read back.").arg(c.name));
+                fail(adErrProvider,
+                     QStringLiteral("The bytes of field '%1' could not be read back.").arg(c.name));
             }
             rc = sqlite3_blob_write(blob, buf.constData(), int(buf.size()), int(at));
             if (rc != SQLITE_OK) {
@@ -1020,7 +1070,8 @@ void Recordset::Impl::updateRow() {
         if (!byTable[size_t(t)].empty()) touched.push_back(t);
     if (adding && touched.empty()) {
         if (tables.size() != 1)
-            fail(adErrFeatureNotAvailable, QStringLiteral("A new row of this query needs at least one field value."));
+            fail(adErrFeatureNotAvailable,
+                 QStringLiteral("A new row of this query needs at least one field value."));
         touched.push_back(0);
     }
 
@@ -1060,7 +1111,8 @@ void Recordset::Impl::updateRow() {
             Stmt st;
             prepareOrFail(h, sql, st);
             int index = 1;
-            for (int i : set) bindPending(st.get(), index++, pending[size_t(i)]);
+            for (int i : set)
+                bindPending(st.get(), index++, pending[size_t(i)]);
             if (!adding) sqlite3_bind_int64(st.get(), index, keyOf(pos, t));
             rc = sqlite3_step(st.get());
             if (rc != SQLITE_DONE) failSqlite(h, rc);
@@ -1072,8 +1124,9 @@ void Recordset::Impl::updateRow() {
                                              : makeCell(CInt64, arena.append(&key, sizeof key), 8);
             } else {
                 if (sqlite3_changes(h) == 0)
-                    fail(adErrRowDeleted, QStringLiteral("The row cannot be located for updating: it was deleted "
-                                                         "meanwhile."));
+                    fail(adErrRowDeleted,
+                         QStringLiteral("The row cannot be located for updating: it was deleted "
+                                        "meanwhile."));
                 key = keyOf(pos, t);
             }
             for (int i : set)
@@ -1082,15 +1135,18 @@ void Recordset::Impl::updateRow() {
         rc = sqlite3_exec(h, own ? "COMMIT" : "RELEASE ado_update", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) failSqlite(h, rc);
     } catch (...) {
-        sqlite3_exec(h, own ? "ROLLBACK" : "ROLLBACK TO ado_update; RELEASE ado_update", nullptr, nullptr, nullptr);
+        sqlite3_exec(h, own ? "ROLLBACK" : "ROLLBACK TO ado_update; RELEASE ado_update", nullptr, nullptr,
+                     nullptr);
         if (adding) // the row still has no key of its own
-            for (int t : touched) row(pos)[tables[size_t(t)].keyCell] = Cell{};
+            for (int t : touched)
+                row(pos)[tables[size_t(t)].keyCell] = Cell{};
         throw;
     }
     rowFlags[size_t(pos)] &= quint8(~RowNew);
     resetEdit();
     resetChunks();
-    for (int t : touched) reread(pos, t);
+    for (int t : touched)
+        reread(pos, t);
 }
 
 Recordset::Recordset() : d(std::make_unique<Impl>()) {}
@@ -1102,7 +1158,9 @@ Recordset::~Recordset() {
     }
 }
 
-long Recordset::State() const { return d->open ? adStateOpen : adStateClosed; }
+long Recordset::State() const {
+    return d->open ? adStateOpen : adStateClosed;
+}
 
 void Recordset::Open(const QString& source, Connection& connection, long /*cursorType*/, long lockType,
                      long /*options*/) {
@@ -1133,7 +1191,8 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
         c.kind = kindOf(sqlite3_column_decltype(st.get(), i));
         // On nested joins SQLite names the column "tDVD.DVDID": the field is DVDID.
         const qsizetype dot = c.name.lastIndexOf(QLatin1Char('.'));
-        if (dot >= 0 && !c.origin.isEmpty() && c.name.mid(dot + 1).compare(c.origin, Qt::CaseInsensitive) == 0)
+        if (dot >= 0 && !c.origin.isEmpty() &&
+            c.name.mid(dot + 1).compare(c.origin, Qt::CaseInsensitive) == 0)
             c.name = c.origin;
     }
 
@@ -1146,7 +1205,9 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
         for (Column& c : d->cols) {
             if (c.table.isEmpty() || c.origin.isEmpty()) continue;
             int t = 0;
-            while (t < int(d->tables.size()) && d->tables[size_t(t)].name.compare(c.table, Qt::CaseInsensitive) != 0) ++t;
+            while (t < int(d->tables.size()) &&
+                   d->tables[size_t(t)].name.compare(c.table, Qt::CaseInsensitive) != 0)
+                ++t;
             if (t == int(d->tables.size())) {
                 const QString key = connection.d->keyColumn(c.table);
                 if (key.isEmpty()) continue;
@@ -1178,21 +1239,24 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
             }
         }
         QByteArray rewritten = sql.left(shape.listStart) + list;
-        for (const TableInfo& t : d->tables) rewritten += ", " + quoteIdent(t.name) + '.' + quoteIdent(t.keyColumn);
+        for (const TableInfo& t : d->tables)
+            rewritten += ", " + quoteIdent(t.name) + '.' + quoteIdent(t.keyColumn);
         rewritten += ' ' + sql.mid(shape.fromPos);
         Stmt st2;
-        bool usable = sqlite3_prepare_v2(h, rewritten.constData(), int(rewritten.size()), st2.out(), nullptr) ==
-                          SQLITE_OK &&
+        bool usable = sqlite3_prepare_v2(h, rewritten.constData(), int(rewritten.size()), st2.out(),
+                                         nullptr) == SQLITE_OK &&
                       sqlite3_column_count(st2.get()) == n + int(d->tables.size());
         for (int t = 0; usable && t < int(d->tables.size()); ++t) {
             const char* origin = sqlite3_column_origin_name(st2.get(), n + t);
-            usable = origin && d->tables[size_t(t)].keyColumn.compare(QString::fromUtf8(origin), Qt::CaseInsensitive) == 0;
+            usable = origin && d->tables[size_t(t)].keyColumn.compare(QString::fromUtf8(origin),
+                                                                      Qt::CaseInsensitive) == 0;
         }
         if (usable) {
             st.reset();
             *st.out() = st2.release();
             if (sizeOnly)
-                for (Column& c : d->cols) c.sizeOnly = c.kind == KBlob;
+                for (Column& c : d->cols)
+                    c.sizeOnly = c.kind == KBlob;
         } else { // e.g. a table under an alias: its rows stay read-only
             d->tables.clear();
             for (Column& c : d->cols) {
@@ -1211,7 +1275,8 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
                 const Column& c = d->cols[size_t(i)];
                 d->storeCell(cellsOfRow[i], st.get(), i, &c, c.sizeOnly);
             }
-            for (int i = n; i < d->stride; ++i) d->storeCell(cellsOfRow[i], st.get(), i, nullptr);
+            for (int i = n; i < d->stride; ++i)
+                d->storeCell(cellsOfRow[i], st.get(), i, nullptr);
             d->rowFlags.push_back(0);
         }
         if (rc != SQLITE_DONE) failSqlite(h, rc);
@@ -1265,31 +1330,39 @@ long Recordset::RecordCount() const {
 
 void Recordset::MoveNext() {
     d->requireOpen();
-    if (d->pos >= d->rows()) fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record."));
+    if (d->pos >= d->rows())
+        fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                                  "deleted. Requested operation requires a current record."));
     long p = d->pos + 1;
-    while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted)) ++p;
+    while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted))
+        ++p;
     d->move(p);
 }
 
 void Recordset::MovePrevious() {
     d->requireOpen();
-    if (d->pos < 0) fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted. Requested operation requires a current record."));
+    if (d->pos < 0)
+        fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
+                                                  "deleted. Requested operation requires a current record."));
     long p = d->pos - 1;
-    while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted)) --p;
+    while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted))
+        --p;
     d->move(p);
 }
 
 void Recordset::MoveFirst() {
     d->requireOpen();
     long p = 0;
-    while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted)) ++p;
+    while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted))
+        ++p;
     d->move(p);
 }
 
 void Recordset::MoveLast() {
     d->requireOpen();
     long p = d->rows() - 1;
-    while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted)) --p;
+    while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted))
+        --p;
     d->move(p < 0 ? d->rows() : p);
 }
 
@@ -1301,8 +1374,9 @@ int Recordset::FieldCount() const {
 Field& Recordset::Fields(int index) {
     d->requireOpen();
     if (index < 0 || index >= int(d->fields.size()))
-        fail(adErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                                               "name or ordinal."));
+        fail(adErrItemNotFound,
+             QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                            "name or ordinal."));
     return d->fields[size_t(index)];
 }
 
@@ -1311,8 +1385,10 @@ Field& Recordset::Fields(const QString& name) {
     int i = d->names.value(name, -1);
     if (i < 0) i = d->lowerNames.value(name.toLower(), -1);
     if (i < 0)
-        fail(adErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                                               "name or ordinal (%1).").arg(name));
+        fail(adErrItemNotFound,
+             QStringLiteral("Item cannot be found in the collection corresponding to the requested "
+                            "name or ordinal (%1).")
+                 .arg(name));
     return d->fields[size_t(i)];
 }
 
@@ -1331,7 +1407,9 @@ void Recordset::AddNew() {
     d->resetChunks();
 }
 
-void Recordset::Update() { d->updateRow(); }
+void Recordset::Update() {
+    d->updateRow();
+}
 
 void Recordset::CancelUpdate() {
     d->requireOpen();
@@ -1365,7 +1443,8 @@ void Recordset::Delete() {
     const int rc = sqlite3_step(st.get());
     if (rc != SQLITE_DONE) failSqlite(h, rc);
     if (sqlite3_changes(h) == 0)
-        fail(adErrRowDeleted, QStringLiteral("The row cannot be located for deleting: it was deleted meanwhile."));
+        fail(adErrRowDeleted,
+             QStringLiteral("The row cannot be located for deleting: it was deleted meanwhile."));
     d->rowFlags[size_t(d->pos)] |= RowDeleted;
     --d->live;
 }
@@ -1419,10 +1498,12 @@ void Field::AppendChunk(const QByteArray& data) {
     const Column& c = r.cols[size_t(index_)];
     if (c.tableIndex < 0)
         fail(adErrFeatureNotAvailable, QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
-    if (c.kind != KBlob) fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
+    if (c.kind != KBlob)
+        fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     if (!p.set || !p.spool) {
-        auto spool = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
+        auto spool =
+            std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
         if (!spool->open())
             fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
                                     .arg(c.name, spool->errorString()));
@@ -1433,7 +1514,8 @@ void Field::AppendChunk(const QByteArray& data) {
     }
     p.spool->seek(p.spoolSize);
     if (p.spool->write(data) != data.size())
-        fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be kept: %2").arg(c.name, p.spool->errorString()));
+        fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be kept: %2")
+                                .arg(c.name, p.spool->errorString()));
     p.spoolSize += data.size();
     if (r.editMode == adEditNone) r.editMode = adEditInProgress;
 }
@@ -1459,7 +1541,8 @@ QByteArray Field::GetChunk(long length) {
             break;
         case CText:
         case CBytes:
-            if (at < cellLen(cell)) out = QByteArray(r.arena.at(cell.off) + at, qMin<qint64>(length, cellLen(cell) - at));
+            if (at < cellLen(cell))
+                out = QByteArray(r.arena.at(cell.off) + at, qMin<qint64>(length, cellLen(cell) - at));
             break;
         case CNull:
             break;

@@ -15,16 +15,21 @@ namespace ado {
 
 enum ObjectStateEnum : long { adStateClosed = 0, adStateOpen = 1 };
 enum CursorTypeEnum : long { adOpenForwardOnly = 0, adOpenKeyset = 1, adOpenDynamic = 2, adOpenStatic = 3 };
-enum LockTypeEnum : long { adLockReadOnly = 1, adLockPessimistic = 2, adLockOptimistic = 3, adLockBatchOptimistic = 4 };
+enum LockTypeEnum : long {
+    adLockReadOnly = 1,
+    adLockPessimistic = 2,
+    adLockOptimistic = 3,
+    adLockBatchOptimistic = 4
+};
 enum EditModeEnum : long { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
 
 // Error numbers as ADO reports them.
 enum ErrorNumber : long {
-    adErrProvider = -2147467259,        // 0x80004005: the provider failed (open, lock, constraint)
-    adErrBadPassword = -2147217843,     // 0x80040E4D: not a valid password
-    adErrSyntax = -2147217900,          // 0x80040E14: the query failed
-    adErrTypeMismatch = -2147217887,    // 0x80040E21: a value that the field cannot hold
-    adErrRowDeleted = -2147217885,      // 0x80040E23: the row is gone
+    adErrProvider = -2147467259,     // 0x80004005: the provider failed (open, lock, constraint)
+    adErrBadPassword = -2147217843,  // 0x80040E4D: not a valid password
+    adErrSyntax = -2147217900,       // 0x80040E14: the query failed
+    adErrTypeMismatch = -2147217887, // 0x80040E21: a value that the field cannot hold
+    adErrRowDeleted = -2147217885,   // 0x80040E23: the row is gone
     adErrNoCurrentRecord = 3021,
     adErrFeatureNotAvailable = 3251,
     adErrItemNotFound = 3265,

@@ -14,6 +14,10 @@ QString AppPath() {
     return QCoreApplication::applicationDirPath();
 }
 
-void SetAppPath(const QString& path) { overridePath() = path; }
+void SetAppPath(const QString& path) {
+    overridePath() = path;
+}
 
-QString DataPath() { return AppPath() + QStringLiteral("/data/"); }
+QString DataPath() {
+    return AppPath() + QStringLiteral("/data/");
+}

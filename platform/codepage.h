@@ -15,7 +15,9 @@ QString toUnicode(const QByteArray& bytes);
 // The byte of one character; false when the code page lacks it (*byte is
 // then left as it was). Characters above U+FFFF are never in it.
 bool fromUnicode(char32_t ch, uchar* byte);
-inline bool fromUnicode(QChar ch, uchar* byte) { return fromUnicode(char32_t(ch.unicode()), byte); }
+inline bool fromUnicode(QChar ch, uchar* byte) {
+    return fromUnicode(char32_t(ch.unicode()), byte);
+}
 bool canEncode(const QString& text);
 
 // The bytes of a text; each character the code page lacks (a surrogate pair

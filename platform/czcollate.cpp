@@ -19,22 +19,27 @@ const QCollator& Collator() {
     return collator;
 }
 
-int Compare(QStringView a, QStringView b) { return Collator().compare(a, b); }
+int Compare(QStringView a, QStringView b) {
+    return Collator().compare(a, b);
+}
 
 int Fingerprint() {
     static const int value = [] {
         // Letters whose order differs between languages, case and accent
         // variants, digits and punctuation.
         QStringList sample = {
-            QStringLiteral("Dech"),   QStringLiteral("čelisti"), QStringLiteral("Cesta"),  QStringLiteral("CESTA"),
-            QStringLiteral("Ivan"),   QStringLiteral("chata"),   QStringLiteral("Had"),    QStringLiteral("Čtvrtek"),
-            QStringLiteral("Řeka"),   QStringLiteral("rak"),     QStringLiteral("Sova"),   QStringLiteral("šaty"),
-            QStringLiteral("Zima"),   QStringLiteral("žena"),    QStringLiteral("éra"),    QStringLiteral("Ěra"),
-            QStringLiteral("era"),    QStringLiteral("Úl"),      QStringLiteral("ůl"),     QStringLiteral("Uhel"),
-            QStringLiteral("ďábel"),  QStringLiteral("Dáma"),    QStringLiteral("ťuk"),    QStringLiteral("ňouma"),
-            QStringLiteral("10"),     QStringLiteral("2"),       QStringLiteral("1"),      QStringLiteral("a b"),
-            QStringLiteral("a-b"),    QStringLiteral("ab"),      QStringLiteral("Ä"),      QStringLiteral("ő"),
-            QStringLiteral("Yvona"),  QStringLiteral("ý"),       QStringLiteral("x"),      QStringLiteral(""),
+            QStringLiteral("Dech"),  QStringLiteral("čelisti"), QStringLiteral("Cesta"),
+            QStringLiteral("CESTA"), QStringLiteral("Ivan"),    QStringLiteral("chata"),
+            QStringLiteral("Had"),   QStringLiteral("Čtvrtek"), QStringLiteral("Řeka"),
+            QStringLiteral("rak"),   QStringLiteral("Sova"),    QStringLiteral("šaty"),
+            QStringLiteral("Zima"),  QStringLiteral("žena"),    QStringLiteral("éra"),
+            QStringLiteral("Ěra"),   QStringLiteral("era"),     QStringLiteral("Úl"),
+            QStringLiteral("ůl"),    QStringLiteral("Uhel"),    QStringLiteral("ďábel"),
+            QStringLiteral("Dáma"),  QStringLiteral("ťuk"),     QStringLiteral("ňouma"),
+            QStringLiteral("10"),    QStringLiteral("2"),       QStringLiteral("1"),
+            QStringLiteral("a b"),   QStringLiteral("a-b"),     QStringLiteral("ab"),
+            QStringLiteral("Ä"),     QStringLiteral("ő"),       QStringLiteral("Yvona"),
+            QStringLiteral("ý"),     QStringLiteral("x"),       QStringLiteral(""),
         };
         std::stable_sort(sample.begin(), sample.end(),
                          [](const QString& a, const QString& b) { return Compare(a, b) < 0; });

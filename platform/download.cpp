@@ -68,13 +68,21 @@ bool copyLocalFile(const QString& source, const QString& file) {
 
 } // namespace
 
-int DownloadTimeout() { return g_timeout; }
+int DownloadTimeout() {
+    return g_timeout;
+}
 
-void SetDownloadTimeout(int ms) { g_timeout = ms > 0 ? ms : kDefaultTimeout; }
+void SetDownloadTimeout(int ms) {
+    g_timeout = ms > 0 ? ms : kDefaultTimeout;
+}
 
-qint64 DownloadSizeLimit() { return g_sizeLimit; }
+qint64 DownloadSizeLimit() {
+    return g_sizeLimit;
+}
 
-void SetDownloadSizeLimit(qint64 bytes) { g_sizeLimit = bytes > 0 ? bytes : kDefaultSizeLimit; }
+void SetDownloadSizeLimit(qint64 bytes) {
+    g_sizeLimit = bytes > 0 ? bytes : kDefaultSizeLimit;
+}
 
 bool URLDownloadToFile(const QString& url, const QString& file) {
     if (file.isEmpty()) return false;
@@ -101,10 +109,13 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
         QNetworkRequest request(address);
         request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
         request.setTransferTimeout(g_timeout);
-        request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Mozilla/5.0 (compatible; ZorvDVD)"));
+        request.setHeader(QNetworkRequest::UserAgentHeader,
+                          QStringLiteral("Mozilla/5.0 (compatible; ZorvDVD)"));
 
         std::unique_ptr<QNetworkReply> reply(manager.get(request));
-        const auto status = [&reply] { return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); };
+        const auto status = [&reply] {
+            return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        };
         const auto isRedirect = [&] { return status() / 100 == 3 && reply->hasRawHeader("Location"); };
         bool writeFailed = false;
         const auto take = [&] {
@@ -125,7 +136,8 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
 
         if (writeFailed || reply->error() != QNetworkReply::NoError) break;
         if (isRedirect()) {
-            const QUrl next = address.resolved(QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::TolerantMode));
+            const QUrl next =
+                address.resolved(QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::TolerantMode));
             if (!isWebAddress(next)) break;
             address = next;
             continue;

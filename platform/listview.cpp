@@ -1,7 +1,7 @@
 #include "listview.h"
 
-#include <QAbstractTableModel>
 #include "czcollate.h"
+#include <QAbstractTableModel>
 
 #include <QCollator>
 #include <QHash>
@@ -29,15 +29,21 @@ enum : long {
 
 [[noreturn]] void fail(long number) {
     switch (number) {
-    case ErrInvalidPropertyValue: throw vb::RuntimeError(number, "Invalid property value");
-    case ErrIndexOutOfBounds: throw vb::RuntimeError(number, "Index out of bounds");
-    case ErrElementNotFound: throw vb::RuntimeError(number, "Element not found");
-    default: throw vb::RuntimeError(ErrKeyNotUnique, "Key is not unique in collection");
+    case ErrInvalidPropertyValue:
+        throw vb::RuntimeError(number, "Invalid property value");
+    case ErrIndexOutOfBounds:
+        throw vb::RuntimeError(number, "Index out of bounds");
+    case ErrElementNotFound:
+        throw vb::RuntimeError(number, "Element not found");
+    default:
+        throw vb::RuntimeError(ErrKeyNotUnique, "Key is not unique in collection");
     }
 }
 
 // The same order as the database's text columns.
-const QCollator& czechCollator() { return cz::Collator(); }
+const QCollator& czechCollator() {
+    return cz::Collator();
+}
 
 // Stable merge sort that stays within bounds whatever the callback answers.
 template <class T, class Less> void mergeSort(std::vector<T>& v, Less less) {
@@ -47,9 +53,12 @@ template <class T, class Less> void mergeSort(std::vector<T>& v, Less less) {
             const size_t mid = std::min(lo + width, v.size());
             const size_t hi = std::min(lo + 2 * width, v.size());
             size_t i = lo, j = mid, k = lo;
-            while (i < mid && j < hi) tmp[k++] = less(v[j], v[i]) ? v[j++] : v[i++];
-            while (i < mid) tmp[k++] = v[i++];
-            while (j < hi) tmp[k++] = v[j++];
+            while (i < mid && j < hi)
+                tmp[k++] = less(v[j], v[i]) ? v[j++] : v[i++];
+            while (i < mid)
+                tmp[k++] = v[i++];
+            while (j < hi)
+                tmp[k++] = v[j++];
         }
         v.swap(tmp);
     }
@@ -65,14 +74,17 @@ public:
     ~ListViewModel() override { qDeleteAll(items_); }
 
     // --- QAbstractItemModel
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override { return parent.isValid() ? 0 : published_; }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
+        return parent.isValid() ? 0 : published_;
+    }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override {
         return parent.isValid() ? 0 : int(columns_.size());
     }
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren : Qt::NoItemFlags;
+        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                               : Qt::NoItemFlags;
     }
 
     // --- columns
@@ -119,7 +131,8 @@ public:
 
 private:
     void renumber(size_t from = 0) {
-        for (size_t i = from; i < items_.size(); ++i) items_[i]->pos_ = int(i);
+        for (size_t i = from; i < items_.size(); ++i)
+            items_[i]->pos_ = int(i);
     }
     void forget(ListItem* item);
     void markSortDirty(ListItem* item);
@@ -350,7 +363,8 @@ void ListViewModel::sortNow() {
     sortPending_ = false;
     std::vector<ListItem*> dirty;
     dirty.swap(sortDirty_);
-    for (ListItem* item : dirty) item->sortDirty_ = false;
+    for (ListItem* item : dirty)
+        item->sortDirty_ = false;
     if (!sorted_ || items_.size() < 2) {
         orderValid_ = sorted_;
         return;
@@ -364,9 +378,9 @@ void ListViewModel::sortNow() {
             if (!moving.contains(item)) order.push_back(item);
         for (ListItem* item : dirty) {
             const QString& t = sortText(item);
-            auto at = std::upper_bound(order.begin(), order.end(), item, [&](const ListItem*, const ListItem* e) {
-                return before(t, sortText(e));
-            });
+            auto at =
+                std::upper_bound(order.begin(), order.end(), item,
+                                 [&](const ListItem*, const ListItem* e) { return before(t, sortText(e)); });
             order.insert(at, item);
         }
     } else {
@@ -374,7 +388,8 @@ void ListViewModel::sortNow() {
         const QCollator& coll = czechCollator();
         std::vector<std::pair<QCollatorSortKey, ListItem*>> keyed;
         keyed.reserve(items_.size());
-        for (ListItem* item : items_) keyed.emplace_back(coll.sortKey(sortText(item)), item);
+        for (ListItem* item : items_)
+            keyed.emplace_back(coll.sortKey(sortText(item)), item);
         if (sortOrder_ == lvwAscending)
             std::stable_sort(keyed.begin(), keyed.end(),
                              [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
@@ -382,7 +397,8 @@ void ListViewModel::sortNow() {
             std::stable_sort(keyed.begin(), keyed.end(),
                              [](const auto& a, const auto& b) { return b.first.compare(a.first) < 0; });
         order.reserve(keyed.size());
-        for (auto& k : keyed) order.push_back(k.second);
+        for (auto& k : keyed)
+            order.push_back(k.second);
     }
     orderValid_ = true;
     commitOrder(std::move(order));
@@ -407,7 +423,8 @@ void ListViewModel::commitOrder(std::vector<ListItem*>&& order) {
     QModelIndexList newIndexes;
     newIndexes.reserve(oldIndexes.size());
     for (qsizetype i = 0; i < oldIndexes.size(); ++i)
-        newIndexes.append(held[size_t(i)] ? index(held[size_t(i)]->pos_, oldIndexes[i].column()) : QModelIndex());
+        newIndexes.append(held[size_t(i)] ? index(held[size_t(i)]->pos_, oldIndexes[i].column())
+                                          : QModelIndex());
     changePersistentIndexList(oldIndexes, newIndexes);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
@@ -473,7 +490,8 @@ void ListViewModel::endUpdate() {
 
 void ListViewModel::setItemSelected(ListItem* item, bool on) {
     if (on && !multi_) {
-        for (ListItem* other : std::as_const(selected_)) other->selected_ = false;
+        for (ListItem* other : std::as_const(selected_))
+            other->selected_ = false;
         selected_.clear();
     }
     item->selected_ = on;
@@ -490,12 +508,14 @@ void ListViewModel::setItemSelected(ListItem* item, bool on) {
     if (on && !multi_)
         sm->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else
-        sm->select(idx, (on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) | QItemSelectionModel::Rows);
+        sm->select(idx, (on ? QItemSelectionModel::Select : QItemSelectionModel::Deselect) |
+                            QItemSelectionModel::Rows);
     syncing_ = false;
 }
 
 void ListViewModel::clearSelection() {
-    for (ListItem* item : std::as_const(selected_)) item->selected_ = false;
+    for (ListItem* item : std::as_const(selected_))
+        item->selected_ = false;
     selected_.clear();
     if (batch_) return;
     syncing_ = true;
@@ -526,13 +546,15 @@ ListItem* ListViewModel::selectedItem() const {
 QList<ListItem*> ListViewModel::selectedItems() {
     ensureOrder();
     QList<ListItem*> list(selected_.begin(), selected_.end());
-    std::sort(list.begin(), list.end(), [](const ListItem* a, const ListItem* b) { return a->pos_ < b->pos_; });
+    std::sort(list.begin(), list.end(),
+              [](const ListItem* a, const ListItem* b) { return a->pos_ < b->pos_; });
     return list;
 }
 
 void ListViewModel::setMultiSelect(bool multi) {
     multi_ = multi;
-    view_->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    view_->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection
+                                  : QAbstractItemView::SingleSelection);
     if (!multi && selected_.size() > 1) {
         ListItem* keep = selectedItem();
         setItemSelected(keep, true);
@@ -567,7 +589,8 @@ void ListViewModel::viewSelectionChanged(const QItemSelection& selected, const Q
 
 void ListViewModel::viewCurrentChanged(const QModelIndex& current) {
     if (syncing_ || batch_) return;
-    current_ = current.isValid() && size_t(current.row()) < items_.size() ? items_[size_t(current.row())] : nullptr;
+    current_ =
+        current.isValid() && size_t(current.row()) < items_.size() ? items_[size_t(current.row())] : nullptr;
 }
 
 // ---------------------------------------------------------------- ColumnHeader
@@ -884,7 +907,8 @@ void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
     emit DblClick();
 }
 
-void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                       const QModelIndex& index) const {
     QTreeView::drawRow(painter, option, index);
     if (!gridLines_) return;
     painter->save();

@@ -56,7 +56,8 @@ public:
 private:
     friend class ListView;
     friend class ListViewModel;
-    ColumnHeader(ListViewModel* owner, int index, const QString& text, int widthTwips, ListColumnAlignment alignment)
+    ColumnHeader(ListViewModel* owner, int index, const QString& text, int widthTwips,
+                 ListColumnAlignment alignment)
         : owner_(owner), index_(index), text_(text), widthTwips_(widthTwips), alignment_(alignment) {}
 
     ListViewModel* owner_;
@@ -145,8 +146,8 @@ public:
     void Remove(const QString& key); // throws 35601
     void Clear();
     int Count() const;
-    ListItem* Item(int index) const;          // 1-based, throws 35600
-    ListItem* Item(const QString& key) const; // throws 35601
+    ListItem* Item(int index) const;               // 1-based, throws 35600
+    ListItem* Item(const QString& key) const;      // throws 35601
     ListItem* FindItem(const QString& key) const;  // nullptr when none
     ListItem* FindItemByValue(qint64 value) const; // first in display order; nullptr when none
     int FindIndexByValue(qint64 value) const;      // its Index(), 0 when none
@@ -161,8 +162,8 @@ public:
     void Refresh(); // runs a pending sort and repaints now
 
     // Selection; single unless MultiSelect.
-    ListItem* SelectedItem() const; // the focused item if selected, else the first selected
-    void setSelectedItem(ListItem* item); // nullptr clears the selection
+    ListItem* SelectedItem() const;         // the focused item if selected, else the first selected
+    void setSelectedItem(ListItem* item);   // nullptr clears the selection
     QList<ListItem*> SelectedItems() const; // in display order
     bool MultiSelect() const;
     void setMultiSelect(bool multi);
@@ -186,7 +187,7 @@ public:
     void setGridLines(bool on);
 
 signals:
-    void ColumnClick(int column); // 1-based ColumnHeader index
+    void ColumnClick(int column);   // 1-based ColumnHeader index
     void ItemClick(ListItem* item); // mouse press on an item, after it is selected
     void DblClick();
     // pos in the list view's own coordinates; map with mapToGlobal for a menu
@@ -199,7 +200,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     friend class ListViewModel;

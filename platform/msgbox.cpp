@@ -28,7 +28,9 @@ QList<ButtonDef> buttonsOf(int flags) {
                 {vb::vbRetry, "Opakovat", R::AcceptRole},
                 {vb::vbIgnore, "Přeskočit", R::AcceptRole}};
     case vb::vbYesNoCancel:
-        return {{vb::vbYes, "Ano", R::YesRole}, {vb::vbNo, "Ne", R::NoRole}, {vb::vbCancel, "Storno", R::RejectRole}};
+        return {{vb::vbYes, "Ano", R::YesRole},
+                {vb::vbNo, "Ne", R::NoRole},
+                {vb::vbCancel, "Storno", R::RejectRole}};
     case vb::vbYesNo:
         return {{vb::vbYes, "Ano", R::YesRole}, {vb::vbNo, "Ne", R::NoRole}};
     case vb::vbRetryCancel:
@@ -45,8 +47,12 @@ int defaultIndex(int flags, int count) {
 } // namespace
 
 namespace msgbox {
-Recorder::Recorder() : previous_(activeRecorder()) { activeRecorder() = this; }
-Recorder::~Recorder() { activeRecorder() = previous_; }
+Recorder::Recorder() : previous_(activeRecorder()) {
+    activeRecorder() = this;
+}
+Recorder::~Recorder() {
+    activeRecorder() = previous_;
+}
 } // namespace msgbox
 
 int MsgBox(const QString& prompt, int flags, const QString& title) {
@@ -81,7 +87,8 @@ int MsgBox(const QString& prompt, int flags, const QString& title) {
         box.setIcon(QMessageBox::NoIcon);
     }
     QList<QPushButton*> buttons;
-    for (const ButtonDef& d : defs) buttons.append(box.addButton(QString::fromUtf8(d.text), d.role));
+    for (const ButtonDef& d : defs)
+        buttons.append(box.addButton(QString::fromUtf8(d.text), d.role));
     box.setDefaultButton(buttons[def]);
     // The close box / Esc answers as Windows does: Cancel where there is one, else the only button.
     for (int i = 0; i < defs.size(); ++i)

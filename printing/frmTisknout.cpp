@@ -3,10 +3,10 @@
 #include "core/mDatabase.h"
 #include "printing/mPrintHTM.h"
 
+#include "controls.h"
 #include "doevents.h"
 #include "err.h"
 #include "msgbox.h"
-#include "controls.h"
 #include "shell.h"
 #include "twips.h"
 
@@ -24,8 +24,8 @@ constexpr int kGap = 120;
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, int column, int row) {
     return MakeButton(parent, name, caption,
-                         TwipsRect(kMargin + column * (kButtonWidth + kGap), kMargin + row * (kButtonHeight + kGap),
-                                   kButtonWidth, kButtonHeight));
+                      TwipsRect(kMargin + column * (kButtonWidth + kGap),
+                                kMargin + row * (kButtonHeight + kGap), kButtonWidth, kButtonHeight));
 }
 
 // A printed field: a Null prints as the empty text, so the film is still listed.

@@ -21,10 +21,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSaveFile>
 #include <QStyle>
 #include <QTabBar>
 
@@ -46,9 +46,13 @@ void TabStrip::AddTab(const QString& caption) {
     layoutParts();
 }
 
-int TabStrip::SelectedIndex() const { return bar_->currentIndex() + 1; }
+int TabStrip::SelectedIndex() const {
+    return bar_->currentIndex() + 1;
+}
 
-void TabStrip::setSelectedIndex(int index) { bar_->setCurrentIndex(index - 1); }
+void TabStrip::setSelectedIndex(int index) {
+    bar_->setCurrentIndex(index - 1);
+}
 
 QRect TabStrip::ClientArea() const {
     const int f = pane_->frameWidth();
@@ -94,7 +98,8 @@ QPlainTextEdit* memoBox(const char* name, QWidget* parent, int x, int y, int wid
 }
 
 // Neither a default nor an auto-default button: Enter in a box presses nothing.
-QPushButton* button(const QString& text, const char* name, QWidget* parent, int x, int y, int width, int height) {
+QPushButton* button(const QString& text, const char* name, QWidget* parent, int x, int y, int width,
+                    int height) {
     auto* b = make(new QPushButton(text), name, parent, x, y, width, height);
     b->setAutoDefault(false);
     b->setDefault(false);
@@ -186,7 +191,8 @@ void frmDVD::buildPage0(QWidget* page) {
                                 QStringLiteral("neuvedeno")};
     for (int i = 0; i < 3; ++i)
         optJazyk << make(new QRadioButton(languages[i]), nullptr, fraJazyk, 12 + 150 * i, 22, 140, 22);
-    for (int i = 0; i < 3; ++i) optJazyk[i]->setObjectName(indexedName("optJazyk", i));
+    for (int i = 0; i < 3; ++i)
+        optJazyk[i]->setObjectName(indexedName("optJazyk", i));
 
     // The picker lies over the page under the genre box until it is called.
     picZanr = make(new QFrame, "picZanr", page, 110, 64, 280, 226);
@@ -223,7 +229,8 @@ void frmDVD::buildPage2(QWidget* page) {
     auto boxes = [](QList<QCheckBox*>& group, const char* name, QGroupBox* frame, const QStringList& captions,
                     const QList<QPoint>& places, int width) {
         for (int i = 0; i < captions.size(); ++i) {
-            auto* box = make(new QCheckBox(captions[i]), nullptr, frame, places[i].x(), places[i].y(), width, 22);
+            auto* box =
+                make(new QCheckBox(captions[i]), nullptr, frame, places[i].x(), places[i].y(), width, 22);
             box->setObjectName(indexedName(name, i));
             group << box;
         }
@@ -231,7 +238,8 @@ void frmDVD::buildPage2(QWidget* page) {
 
     fraMenu = make(new QGroupBox(QStringLiteral("Nabídka")), "fraMenu", page, 10, 10, 180, 150);
     QList<QPoint> column;
-    for (int i = 0; i < 7; ++i) column << QPoint(10, 22 + 24 * i);
+    for (int i = 0; i < 7; ++i)
+        column << QPoint(10, 22 + 24 * i);
     boxes(chkMenu, "chkMenu", fraMenu,
           {QStringLiteral("s menu"), QStringLiteral("kapitoly"), QStringLiteral("bez menu"),
            QStringLiteral("rovnou běží film"), QStringLiteral("bonusy")},
@@ -252,8 +260,9 @@ void frmDVD::buildPage2(QWidget* page) {
 
     fraTitle = make(new QGroupBox(QStringLiteral("Titulky")), "fraTitle", page, 410, 10, 176, 196);
     boxes(chkTitle, "chkTitle", fraTitle,
-          {QStringLiteral("české titulky"), QStringLiteral("slovenské titulky"), QStringLiteral("anglické titulky"),
-           QStringLiteral("německé titulky"), QStringLiteral("polské titulky"), QStringLiteral("francouzské titulky"),
+          {QStringLiteral("české titulky"), QStringLiteral("slovenské titulky"),
+           QStringLiteral("anglické titulky"), QStringLiteral("německé titulky"),
+           QStringLiteral("polské titulky"), QStringLiteral("francouzské titulky"),
            QStringLiteral("ruské titulky")},
           column, 160);
 }
@@ -297,7 +306,8 @@ void frmDVD::keyPressEvent(QKeyEvent* event) {
 // --- pages -------------------------------------------------------------------
 
 void frmDVD::ZobrazTab() {
-    for (QWidget* page : picTab) page->hide();
+    for (QWidget* page : picTab)
+        page->hide();
     const int index = tabMain->SelectedIndex() - 1;
     if (index < 0 || index >= picTab.size()) return;
     QWidget* page = picTab[index];
@@ -306,7 +316,9 @@ void frmDVD::ZobrazTab() {
     page->show();
 }
 
-void frmDVD::tabMain_Click() { ZobrazTab(); }
+void frmDVD::tabMain_Click() {
+    ZobrazTab();
+}
 
 // --- code lists --------------------------------------------------------------
 
@@ -342,7 +354,8 @@ void fillFromCatalogue(const QString& sql, const char* nameField, const char* id
 void frmDVD::Refresh_ZanrLST() {
     lstZanr->clear();
     fillFromCatalogue(QStringLiteral("SELECT * from tZanr"), "ZNAME", "ZID",
-                      QStringLiteral("Chyba : Refresh_ZanrCBO, frmDVD"), [this](const QString& name, qint64 id) {
+                      QStringLiteral("Chyba : Refresh_ZanrCBO, frmDVD"),
+                      [this](const QString& name, qint64 id) {
                           auto* item = new QListWidgetItem(name, lstZanr);
                           item->setData(Qt::UserRole, id);
                       });
@@ -364,7 +377,9 @@ void frmDVD::Command1_Click() {
     lstZanr->setFocus();
 }
 
-void frmDVD::Command3_Click() { picZanr->hide(); }
+void frmDVD::Command3_Click() {
+    picZanr->hide();
+}
 
 void frmDVD::Command2_Click() {
     QString text;
@@ -408,9 +423,13 @@ void frmDVD::openPicture(int index, QLabel* pathLabel, Picture& pic, const QStri
     pic.cleared = path.isEmpty();
 }
 
-void frmDVD::cmdOpenObalPic_Click() { openPicture(0, lblObal, obal_, QStringLiteral("Covers")); }
+void frmDVD::cmdOpenObalPic_Click() {
+    openPicture(0, lblObal, obal_, QStringLiteral("Covers"));
+}
 
-void frmDVD::cmdOpenNahledPic_Click() { openPicture(1, lblNahled, nahled_, QStringLiteral("Nahled")); }
+void frmDVD::cmdOpenNahledPic_Click() {
+    openPicture(1, lblNahled, nahled_, QStringLiteral("Nahled"));
+}
 
 namespace {
 
@@ -449,6 +468,10 @@ void frmDVD::savePictureToFile(QLabel* pathLabel) {
                QStringLiteral("Chyba aplikace"));
 }
 
-void frmDVD::cmdSaveObal_Click() { savePictureToFile(lblObal); }
+void frmDVD::cmdSaveObal_Click() {
+    savePictureToFile(lblObal);
+}
 
-void frmDVD::cmdSaveNahled_Click() { savePictureToFile(lblNahled); }
+void frmDVD::cmdSaveNahled_Click() {
+    savePictureToFile(lblNahled);
+}

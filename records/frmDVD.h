@@ -77,7 +77,7 @@ public:
     QPlainTextEdit* txtPopis;
     QGroupBox* fraJazyk;
     QList<QRadioButton*> optJazyk; // 0 český zvuk, 1 české titulky, 2 neuvedeno
-    QFrame* picZanr; // the genre picker panel
+    QFrame* picZanr;               // the genre picker panel
     QListWidget* lstZanr;
     QPushButton* Command2; // take the chosen genres
     QPushButton* Command3; // close the picker

@@ -21,9 +21,13 @@ const QString kFilmSql = QStringLiteral("SELECT * from tDVD WHERE DVDID=");
 const QString kNotFound = QStringLiteral("Záznam nenalezen! (cmdSAVE,frmDVD)");
 const QString kErrTitle = QStringLiteral("Chyba aplikace");
 
-ado::Variant field(const char* name) { return DBRecordset.Fields(QLatin1String(name)).Value(); }
+ado::Variant field(const char* name) {
+    return DBRecordset.Fields(QLatin1String(name)).Value();
+}
 
-void setField(const char* name, const ado::Variant& value) { DBRecordset.Fields(QLatin1String(name)) = value; }
+void setField(const char* name, const ado::Variant& value) {
+    DBRecordset.Fields(QLatin1String(name)) = value;
+}
 
 // Null is an error, so a Null field leaves its control alone.
 QString fieldText(const char* name) {
@@ -61,7 +65,8 @@ void frmDVD::VymazFormular() {
     optJazyk[0]->setChecked(true);
     txtDisk->setText(QStringLiteral("1"));
     for (const QList<QCheckBox*>* group : {&chkMenu, &chkSound, &chkTitle})
-        for (QCheckBox* box : *group) box->setCheckState(Qt::Unchecked);
+        for (QCheckBox* box : *group)
+            box->setCheckState(Qt::Unchecked);
     imgObalDesk[0]->clear();
     imgObalDesk[1]->clear();
     lblNahled->clear();
@@ -82,14 +87,18 @@ void frmDVD::Inicializuj(long id) {
     if (!RecordsetHasRow()) {
         MsgBox(kNotFound, vb::vbCritical, kErrTitle);
     } else {
-        const QList<QPair<QLineEdit*, const char*>> lines{
-            {txtCZName, "CZJm"}, {txtPuvName, "PuvJm"}, {txtKatalog, "KatCisl"}, {txtZanr, "Zanr"},
-            {txtDisk, "DiskPocet"}};
-        for (const auto& [box, name] : lines) Step(err, [&] { box->setText(fieldText(name)); });
+        const QList<QPair<QLineEdit*, const char*>> lines{{txtCZName, "CZJm"},
+                                                          {txtPuvName, "PuvJm"},
+                                                          {txtKatalog, "KatCisl"},
+                                                          {txtZanr, "Zanr"},
+                                                          {txtDisk, "DiskPocet"}};
+        for (const auto& [box, name] : lines)
+            Step(err, [&] { box->setText(fieldText(name)); });
         Step(err, [&] { txtPopis->setPlainText(fieldText("Obsah")); });
         const QList<QPair<QLineEdit*, const char*>> more{
             {txtStat, "Stat"}, {txtRezie, "Rezie"}, {txtRok, "Rok"}, {txtDelka, "Delka"}};
-        for (const auto& [box, name] : more) Step(err, [&] { box->setText(fieldText(name)); });
+        for (const auto& [box, name] : more)
+            Step(err, [&] { box->setText(fieldText(name)); });
         Step(err, [&] { txtHerci->setPlainText(fieldText("Herci")); });
         Step(err, [&] { txtPozn->setPlainText(fieldText("Poznamka")); });
 

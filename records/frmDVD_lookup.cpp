@@ -67,11 +67,12 @@ void frmDVD::cmdFindNet_Click() {
     find->exec();
     if (find->VlozitData) {
         find->findStat->setText(ZkratitStat(textOf(find->findStat)));
-        if (textOf(find->findPuvodni) == QLatin1String("&nbsp;")) setTextOf(find->findPuvodni, QStringLiteral(" "));
+        if (textOf(find->findPuvodni) == QLatin1String("&nbsp;"))
+            setTextOf(find->findPuvodni, QStringLiteral(" "));
         const QList<QPair<QWidget*, QWidget*>> copies{
-            {find->findCZ, txtCZName}, {find->findDelka, txtDelka}, {find->findPuvodni, txtPuvName},
+            {find->findCZ, txtCZName},   {find->findDelka, txtDelka}, {find->findPuvodni, txtPuvName},
             {find->findHerci, txtHerci}, {find->findPopis, txtPopis}, {find->findRezie, txtRezie},
-            {find->findStat, txtStat}, {find->findZanr, txtZanr}, {find->findRok, txtRok}};
+            {find->findStat, txtStat},   {find->findZanr, txtZanr},   {find->findRok, txtRok}};
         for (const auto& [from, to] : copies)
             setTextOf(to, textOf(from));
         if (find->chkGetPicture->checkState() == Qt::Checked) prevzitNahled(find->Text1->text());
@@ -87,9 +88,9 @@ void frmDVD::Command4_Click() {
     if (find->VlozitData) {
         find->findStat->setText(ZkratitStat(find->findStat->text()));
         const QList<QPair<QWidget*, QWidget*>> copies{
-            {find->findCZ, txtCZName}, {find->findDelka, txtDelka}, {find->findPuvName, txtPuvName},
+            {find->findCZ, txtCZName},   {find->findDelka, txtDelka}, {find->findPuvName, txtPuvName},
             {find->findHerci, txtHerci}, {find->findPopis, txtPopis}, {find->findRezie, txtRezie},
-            {find->findStat, txtStat}, {find->findZanr, txtZanr}, {find->findRok, txtRok}};
+            {find->findStat, txtStat},   {find->findZanr, txtZanr},   {find->findRok, txtRok}};
         // Only what the film database filled in: a blank value keeps the editor's.
         for (const auto& [from, to] : copies)
             if (!vb::Trim(textOf(from)).isEmpty()) setTextOf(to, textOf(from));

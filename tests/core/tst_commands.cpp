@@ -12,11 +12,11 @@
 
 #include "apppath.h"
 #include "htmlhelp.h"
-#include "shell.h"
 #include "httpserver.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "shell.h"
 #include "testmain.h"
 #include "vb.h"
 
@@ -53,7 +53,9 @@ QStringList column(const ListView* lv, int sub) {
 QStringList entries(const QMenu* menu) {
     QStringList out;
     for (QAction* a : menu->actions())
-        out << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->text() + QStringLiteral(" >") : a->text());
+        out << (a->isSeparator() ? QStringLiteral("-")
+                : a->menu()      ? a->text() + QStringLiteral(" >")
+                                 : a->text());
     return out;
 }
 
@@ -104,8 +106,10 @@ private slots:
                  QStringList({"Číselník žánrů", "Číselník oddělení"}));
         QCOMPARE(entries(menus[1]->menu()), QStringList({"Modul výpůjček", "-", "Přidat uživatele"}));
         QCOMPARE(entries(menus[2]->menu()), QStringList({"Najít obal na internetu"}));
-        QCOMPARE(entries(menus[3]->menu()), QStringList({"Obsah", "-", "Zjistit novou verzi", "-", "O programu"}));
-        QCOMPARE(entries(w->mnuPopUp), QStringList({"Upravit", "Zapůjčit / Vrátit", "Smazat", "-", "Hledat obal"}));
+        QCOMPARE(entries(menus[3]->menu()),
+                 QStringList({"Obsah", "-", "Zjistit novou verzi", "-", "O programu"}));
+        QCOMPARE(entries(w->mnuPopUp),
+                 QStringList({"Upravit", "Zapůjčit / Vrátit", "Smazat", "-", "Hledat obal"}));
         for (QAction* a : w->findChildren<QAction*>())
             QVERIFY2(!a->text().contains('&'), qPrintable(a->text())); // no access keys
 
@@ -217,11 +221,13 @@ private slots:
         QCOMPARE(rec->last().text, QString("Opravdu vrátit film : \" Čelisti ?"));
         QCOMPARE(rec->last().title, QString("Ověření"));
         QCOMPARE(rec->last().icon(), int(vb::vbQuestion));
-        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toString(), QString("2"));
+        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toString(),
+                 QString("2"));
 
         rec->answer(vb::vbYes);
         action("KeyPujcitVratit")->trigger();
-        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toString(), QString("1"));
+        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toString(),
+                 QString("1"));
         const QDateTime returned = vb::TextToDate(
             dir->scalar("SELECT PDatVraceni FROM tPujcky WHERE PDatVraceni IS NOT NULL").toString());
         QVERIFY(qAbs(returned.secsTo(QDateTime::currentDateTime())) < 120);
@@ -255,12 +261,13 @@ private slots:
         if (ListItem* first = w->lvwList->SelectedItem()) first->setSelected(false);
         QVERIFY(!w->lvwList->SelectedItem());
         QCOMPARE(w->SelectedDVDID(), 0L);
-        for (const char* name : {"mnuPopUpravit", "mnuPopPujcit", "mnuPopSmazat", "mnuPopHledatObal", "KeyEdit",
-                                 "KeyPujcitVratit"})
+        for (const char* name : {"mnuPopUpravit", "mnuPopPujcit", "mnuPopSmazat", "mnuPopHledatObal",
+                                 "KeyEdit", "KeyPujcitVratit"})
             action(name)->trigger();
         QCOMPARE(rec->count(), 0);
         QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tDVD").toString(), QString("1"));
-        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toString(), QString("1"));
+        QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toString(),
+                 QString("1"));
     }
 
     void helpAndAbout() {

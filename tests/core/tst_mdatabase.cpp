@@ -68,7 +68,8 @@ private slots:
         QVERIFY(raised);
         CloseConnection();
         QCOMPARE(boxes.count(), 0);
-        QCOMPARE(dir->scalar(QString("SELECT CZJm FROM tDVD WHERE DVDID=%1").arg(id)), Variant(QString("Přidaný")));
+        QCOMPARE(dir->scalar(QString("SELECT CZJm FROM tDVD WHERE DVDID=%1").arg(id)),
+                 Variant(QString("Přidaný")));
     }
 
     void nulCharactersInThePath() {
@@ -174,7 +175,8 @@ private slots:
 
         // A fresh installation's lists.
         TestProgramDir installed(true);
-        QCOMPARE(installed.scalar("SELECT count(*) FROM tZanr").toLong(), qint64(schema::DefaultGenres().size()));
+        QCOMPARE(installed.scalar("SELECT count(*) FROM tZanr").toLong(),
+                 qint64(schema::DefaultGenres().size()));
         QCOMPARE(installed.scalar("SELECT ZNAME FROM tZanr ORDER BY ZNAME").toString(), QString("Akční"));
         QCOMPARE(installed.scalar("SELECT count(*) FROM tOddeleni").toLong(),
                  qint64(schema::DefaultDepartments().size()));

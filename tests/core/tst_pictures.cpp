@@ -2,9 +2,9 @@
 #include "core/mDatabase.h"
 
 #include "apppath.h"
+#include "filesizelimit.h"
 #include "msgbox.h"
 #include "progdir.h"
-#include "filesizelimit.h"
 #include "testmain.h"
 
 #include <QDir>

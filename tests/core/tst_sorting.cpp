@@ -146,8 +146,21 @@ private slots:
     // The list sort converts each cell once; its order must be one that the
     // pairwise comparisons agree with.
     void sortAgreesWithThePairwiseComparisons() {
-        const QStringList samples{"", "7", "-3", "12a", "1.5", "1,5", " 4 2", "abc", "2e3", "0",
-                                  "8.12.2026 19:03:23", "1.1.2026", "31.12.1899", "zítra", "9.12.2026 0:00:01"};
+        const QStringList samples{"",
+                                  "7",
+                                  "-3",
+                                  "12a",
+                                  "1.5",
+                                  "1,5",
+                                  " 4 2",
+                                  "abc",
+                                  "2e3",
+                                  "0",
+                                  "8.12.2026 19:03:23",
+                                  "1.1.2026",
+                                  "31.12.1899",
+                                  "zítra",
+                                  "9.12.2026 0:00:01"};
         QRandomGenerator rnd(11);
         for (short type : {SortNumbers, SortDates}) {
             for (ListSortOrder order : {lvwAscending, lvwDescending}) {

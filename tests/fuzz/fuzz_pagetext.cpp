@@ -14,7 +14,8 @@ namespace {
 // One file for every input: reading it back goes through the same path as a
 // downloaded page.
 const QString& pageFile() {
-    static const QString path = QDir::tempPath() + QStringLiteral("/fuzz_pagetext_%1.find").arg(QCoreApplication::applicationPid());
+    static const QString path =
+        QDir::tempPath() + QStringLiteral("/fuzz_pagetext_%1.find").arg(QCoreApplication::applicationPid());
     return path;
 }
 

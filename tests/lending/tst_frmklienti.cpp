@@ -47,7 +47,8 @@ QList<long> ids(const QListWidget* list) {
 void mark(QListWidget* list, const QString& title, int nth = 0) {
     for (int i = 0; i < list->count(); ++i)
         if (list->item(i)->text() == title && nth-- == 0) {
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(i)).center());
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                              list->visualItemRect(list->item(i)).center());
             QVERIFY(list->item(i)->isSelected());
             return;
         }
@@ -102,7 +103,8 @@ private slots:
     }
 
     void windowListAndToolbar() {
-        const long b = dir->insertClient("Novák Petr", {{"USREGNUM", "120"}, {"USADR", "Dlouhá 5\r\nPraha 1\r\nCZ"}});
+        const long b =
+            dir->insertClient("Novák Petr", {{"USREGNUM", "120"}, {"USADR", "Dlouhá 5\r\nPraha 1\r\nCZ"}});
         const long a = dir->insertClient("Adam Jiří", {{"USREGNUM", "7"}, {"USADR", "Krátká 2"}});
         const long c = dir->insertClient("Čech Karel", {{"USADR", ado::Variant()}});
         frmKlienti* w = open();
@@ -147,12 +149,12 @@ private slots:
             return w->lvwUsers->SelectedItem()->Key();
         };
         auto key = [](long id) { return QString("U%1").arg(id); };
-        QCOMPARE(find("12"), key(a));        // codes only, first in name order: 3312 before 120 and 12
-        QCOMPARE(find(" NOVÁK "), key(n));   // names, trimmed, any case
-        QCOMPARE(find("kos 1"), key(k));     // a letter in it: names only
-        QCOMPARE(find("9"), key(k));         // any code may hold the digits
-        QCOMPARE(find("xyz"), key(k));       // no match: the selection stays
-        QCOMPARE(find(""), key(a));          // empty: the first client
+        QCOMPARE(find("12"), key(a));      // codes only, first in name order: 3312 before 120 and 12
+        QCOMPARE(find(" NOVÁK "), key(n)); // names, trimmed, any case
+        QCOMPARE(find("kos 1"), key(k));   // a letter in it: names only
+        QCOMPARE(find("9"), key(k));       // any code may hold the digits
+        QCOMPARE(find("xyz"), key(k));     // no match: the selection stays
+        QCOMPARE(find(""), key(a));        // empty: the first client
         QCOMPARE(rec->count(), 0);
     }
 

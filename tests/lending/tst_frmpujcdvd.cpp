@@ -123,7 +123,8 @@ private slots:
         });
         frmPujcDVD::LendAndWait(owner.get(), film, "Film");
         QCOMPARE(rec->count(), 1);
-        QCOMPARE(rec->last().text, QString("Není možné zapůjčit, neexistuje uživatel, je nutné ho nejprve vytvořit!"));
+        QCOMPARE(rec->last().text,
+                 QString("Není možné zapůjčit, neexistuje uživatel, je nutné ho nejprve vytvořit!"));
         QCOMPARE(rec->last().title, QString("Půjčovna"));
         QCOMPARE(rec->last().icon(), int(vb::vbCritical));
         QVERIFY(seen && seen->isVisible());

@@ -17,7 +17,8 @@ using V = TestProgramDir::Values;
 using Row = TestProgramDir::Row;
 
 void fill(frmUser* w, const QString& name, const QString& adr, const QString& regNum = QString(),
-          const QString& phone = QString(), const QString& mail = QString(), const QString& pozn = QString()) {
+          const QString& phone = QString(), const QString& mail = QString(),
+          const QString& pozn = QString()) {
     w->txtUSNAME->setText(name);
     frmUser::SetBoxText(w->txtUSADR, adr);
     w->txtUSREGNUM->setText(regNum);
@@ -72,7 +73,8 @@ private slots:
     void newClientsAreStoredAsTyped() {
         // blank personal code: the new USID is the code, and lblUSID holds it
         auto w = editor();
-        fill(w.get(), "  Nováková Alena ", "Dlouhá 5\r\nPraha 1", "", "603 111 222", "alena@example.cz", "VIP");
+        fill(w.get(), "  Nováková Alena ", "Dlouhá 5\r\nPraha 1", "", "603 111 222", "alena@example.cz",
+             "VIP");
         QTest::mouseClick(w->cmdSave, Qt::LeftButton);
         QVERIFY(!w->isVisible());
         QList<Row> rows = clients();
@@ -108,8 +110,10 @@ private slots:
     }
 
     void editingExistingClient() {
-        const long id = dir->insertClient("Veselý Jan", {{"USADR", "Horní 2\r\nBrno"}, {"USREGNUM", "A77"},
-                                                          {"USPHONE", ado::Variant()}, {"USPOZN", "dluží"}});
+        const long id = dir->insertClient("Veselý Jan", {{"USADR", "Horní 2\r\nBrno"},
+                                                         {"USREGNUM", "A77"},
+                                                         {"USPHONE", ado::Variant()},
+                                                         {"USPOZN", "dluží"}});
         auto w = editor(id);
         QCOMPARE(w->txtUSNAME->text(), QString("Veselý Jan"));
         QCOMPARE(frmUser::BoxText(w->txtUSADR), QString("Horní 2\r\nBrno"));

@@ -96,7 +96,8 @@ private slots:
         QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toLong(), 0);
 
         QTest::mouseClick(k->Toolbar1->widgetForAction(k->ToolbarButton("ShowUserHistory")), Qt::LeftButton);
-        QVERIFY(k->txtHistorie->toPlainText().startsWith("Čelisti vráceno : " + vb::Now().date().toString("d.M.yyyy")));
+        QVERIFY(k->txtHistorie->toPlainText().startsWith("Čelisti vráceno : " +
+                                                         vb::Now().date().toString("d.M.yyyy")));
         // the main window learns of it at its next refresh
         win->ObnovitZaznam(film);
         QCOMPARE(win->lvwList->Item(key)->SubItem(3), QString());

@@ -103,7 +103,9 @@ private slots:
         QTest::newRow("comma, older") << QByteArray("1-8-6,2-0-0") << false;
         QTest::newRow("quoted") << QByteArray("\"1-8-7\",\"x\"") << true;
         QTest::newRow("blanks around") << QByteArray("  1-8-7  \n") << true;
-        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF" "1-9-0") << true;
+        QTest::newRow("byte order mark") << QByteArray("\xEF\xBB\xBF"
+                                                       "1-9-0")
+                                         << true;
         QTest::newRow("only the first line") << QByteArray("1-8-6\n9-9-9") << false;
         QTest::newRow("huge number") << QByteArray("99999999999999999999999-0-0") << true;
         QTest::newRow("empty file") << QByteArray() << false;
@@ -113,7 +115,8 @@ private slots:
         QTest::newRow("letters after the deciding part") << QByteArray("1-9-x") << false;
         QTest::newRow("negative") << QByteArray("1--9-0") << false;
         QTest::newRow("error page")
-            << QByteArray("<!DOCTYPE html>\n<html><head><title>Chyba - 500</title></head><body>x-y-z</body></html>")
+            << QByteArray(
+                   "<!DOCTYPE html>\n<html><head><title>Chyba - 500</title></head><body>x-y-z</body></html>")
             << false;
     }
     void offeredVersions() {
@@ -143,10 +146,11 @@ private slots:
         SaveSett("ShowNewVer", "N");
         frmNewVersion dlg;
         QCOMPARE(dlg.windowTitle(), QString("Nová verze je k dispozici!"));
-        QCOMPARE(dlg.findChild<QLabel*>("Label1")->text(),
-                 QString("Na internetu je ke stažení nová verze aplikace.\r\n"
-                         "Kliknutím na tlačítko \"Stáhnout\" se spustí stažení souboru.\r\n\r\n"
-                         "Pokud budete chtít instalaci rovnou spustit musíte nejprve vypnout DVD Mervalónu!"));
+        QCOMPARE(
+            dlg.findChild<QLabel*>("Label1")->text(),
+            QString("Na internetu je ke stažení nová verze aplikace.\r\n"
+                    "Kliknutím na tlačítko \"Stáhnout\" se spustí stažení souboru.\r\n\r\n"
+                    "Pokud budete chtít instalaci rovnou spustit musíte nejprve vypnout DVD Mervalónu!"));
         auto* box = dlg.findChild<QCheckBox*>("chkNenabizet");
         QCOMPARE(box->text(), QString("Nechci zobrazovat informace o nové verzi."));
         QVERIFY(!box->isChecked()); // whatever is stored

@@ -22,23 +22,31 @@ public:
     // A character of any kind, lone surrogates and NUL included.
     QString anyChar() {
         switch (below(6)) {
-        case 0: return QString(QChar(char16_t(0xD800 + below(0x800)))); // a lone surrogate
-        case 1: return QString::fromUcs4(U"\U0001F3AC", 1);
-        case 2: return QString(QChar(char16_t(below(0x20))));
-        case 3: return QString(QChar(char16_t(0xFEFF)));
-        default: return QString(QChar(char16_t(0x80 + below(0xD000))));
+        case 0:
+            return QString(QChar(char16_t(0xD800 + below(0x800)))); // a lone surrogate
+        case 1:
+            return QString::fromUcs4(U"\U0001F3AC", 1);
+        case 2:
+            return QString(QChar(char16_t(below(0x20))));
+        case 3:
+            return QString(QChar(char16_t(0xFEFF)));
+        default:
+            return QString(QChar(char16_t(0x80 + below(0xD000))));
         }
     }
 
     // A text made of the pieces the scan treats specially, mixed with plain text.
     QString html(int maxPieces) {
         static const char* const pieces[] = {
-            "<", ">", "&", ";", " ", "  ", "\r", "\n", "\r\n", "\t", "<body", "<BODY bgcolor=x>", "</body>",
-            "</BoDy>", "<p>", "<P>", "<br>", "<br />", "</td>", "</tr>", "</div>", "</pre>", "<p class=a>",
-            "&amp;", "&nbsp;", "&eacute;", "&Egrave;", "&#233;", "&shy;", "&AMP;", "&foo bar;", "&x<b>y;",
-            "Kolja", "a", "Ž", "ůň",
+            "<",         ">",        "&",        ";",      " ",           "  ",
+            "\r",        "\n",       "\r\n",     "\t",     "<body",       "<BODY bgcolor=x>",
+            "</body>",   "</BoDy>",  "<p>",      "<P>",    "<br>",        "<br />",
+            "</td>",     "</tr>",    "</div>",   "</pre>", "<p class=a>", "&amp;",
+            "&nbsp;",    "&eacute;", "&Egrave;", "&#233;", "&shy;",       "&AMP;",
+            "&foo bar;", "&x<b>y;",  "Kolja",    "a",      "Ž",           "ůň",
         };
-        static const char* const names[] = {"amp", "quot", "lt", "gt", "nbsp", "yuml", "sup3", "iexcl", "brvbar"};
+        static const char* const names[] = {"amp",  "quot", "lt",    "gt",    "nbsp",
+                                            "yuml", "sup3", "iexcl", "brvbar"};
         QString s;
         const int n = below(maxPieces + 1);
         for (int i = 0; i < n; ++i) {
@@ -59,9 +67,25 @@ public:
     // overlong forms, encoded surrogates, stray continuation bytes, NULs.
     QByteArray utf8ish(int maxPieces) {
         static const char* const pieces[] = {
-            "\xEF\xBB\xBF", "\xC3\xA9", "\xC5\xBD", "\xE2\x82\xAC", "\xF0\x9F\x8E\xAC", "\xC3", "\xE2\x82",
-            "\xF0\x9F\x8E", "\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80", "\xBF",
-            "\xFE", "\xFF", "a", "<p>", "&amp;",
+            "\xEF\xBB\xBF",
+            "\xC3\xA9",
+            "\xC5\xBD",
+            "\xE2\x82\xAC",
+            "\xF0\x9F\x8E\xAC",
+            "\xC3",
+            "\xE2\x82",
+            "\xF0\x9F\x8E",
+            "\xC0\x80",
+            "\xE0\x80\xAF",
+            "\xED\xA0\x80",
+            "\xF4\x90\x80\x80",
+            "\x80",
+            "\xBF",
+            "\xFE",
+            "\xFF",
+            "a",
+            "<p>",
+            "&amp;",
         };
         QByteArray b;
         const int n = below(maxPieces + 1);
@@ -115,7 +139,8 @@ private slots:
             QVERIFY2(text.size() * 3 <= html.size() * 4, qPrintable(QString::number(i)));
             // A body tag pair around a text without one changes nothing.
             if (!hasBody(html)) {
-                const QString wrapped = QStringLiteral("<head>x</head><BODY a=1>") + html + QStringLiteral("</Body>tail");
+                const QString wrapped =
+                    QStringLiteral("<head>x</head><BODY a=1>") + html + QStringLiteral("</Body>tail");
                 QVERIFY2(HtmlToText(wrapped) == text, qPrintable(QString::number(i)));
             }
         }

@@ -14,13 +14,15 @@ using ado::Variant;
 namespace {
 const QString kOpenLoans = QStringLiteral(
     "SELECT tDVD.DVDID, tPujcky.P_UID, tPujcky.P_DVDID, tPujcky.PDatPujcky,tPujcky.PDatVraceni, tUser.USID, "
-    "tUser.USNAME FROM tUser INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
+    "tUser.USNAME FROM tUser INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON "
+    "tUser.USID = "
     "tPujcky.P_UID WHERE (((tPujcky.PDatVraceni) Is Null))");
 
 QByteArray randomBytes(int n) {
     QByteArray b(n, Qt::Uninitialized);
     QRandomGenerator gen(42);
-    for (int i = 0; i < n; ++i) b[i] = char(gen.bounded(256));
+    for (int i = 0; i < n; ++i)
+        b[i] = char(gen.bounded(256));
     return b;
 }
 
@@ -117,7 +119,8 @@ private slots:
         // need the Czech collation are beyond it).
         const QString sqlcipher = "/usr/bin/sqlcipher";
         if (QFile::exists(sqlcipher)) {
-            p.start(sqlcipher, {"-cmd", "PRAGMA key='TrOkLsnBHW';", dir->cataloguePath(), "SELECT * FROM tDVD;"});
+            p.start(sqlcipher,
+                    {"-cmd", "PRAGMA key='TrOkLsnBHW';", dir->cataloguePath(), "SELECT * FROM tDVD;"});
             QVERIFY(p.waitForFinished(10000));
             QCOMPARE(p.exitCode(), 0);
             QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("|Tajný film|"));
@@ -156,8 +159,10 @@ private slots:
 
         // A correlated sub-query over another table.
         const long free = dir->insertFilm("Volný");
-        rs.Open("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
-                "=DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid =DVDID and pdatvraceni is null) "
+        rs.Open("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  "
+                "p_dvdid "
+                "=DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid =DVDID and pdatvraceni is "
+                "null) "
                 "ORDER BY CZJM;",
                 cn);
         QCOMPARE(rs.RecordCount(), 1L);
@@ -173,7 +178,7 @@ private slots:
         QCOMPARE(rs.EditMode(), long(ado::adEditNone));
         rs("PuvJm") = Variant();
         rs("DiskPocet") = "2,5"; // a number typed with a comma: rounds half to even
-        rs("KatCisl") = 17;     // a number into a text field becomes text
+        rs("KatCisl") = 17;      // a number into a text field becomes text
         rs("Rok") = QString("1975");
         QCOMPARE(rs.EditMode(), long(ado::adEditInProgress));
         QVERIFY(rs("PuvJm").Value().isNull()); // the pending value shows at once
@@ -191,7 +196,8 @@ private slots:
         // A value the field cannot hold is refused at the assignment.
         rs.Open(QString("SELECT * from tDVD WHERE DVDID=%1").arg(id), cn);
         QCOMPARE(errorNumber([&] { rs("DiskPocet") = "dva"; }), long(ado::adErrTypeMismatch));
-        QCOMPARE(errorNumber([&] { rs("Oddel_ID") = QDateTime::currentDateTime(); }), long(ado::adErrTypeMismatch));
+        QCOMPARE(errorNumber([&] { rs("Oddel_ID") = QDateTime::currentDateTime(); }),
+                 long(ado::adErrTypeMismatch));
         // The autonumber is the database's.
         QCOMPARE(errorNumber([&] { rs("DVDID") = 99; }), long(ado::adErrFeatureNotAvailable));
         // A read-only recordset refuses writes.
@@ -217,7 +223,9 @@ private slots:
         QCOMPARE(errorNumber([&] { rs("PDatVraceni") = "zítra"; }), long(ado::adErrTypeMismatch));
         rs.CancelUpdate();
         rs.Close();
-        rs.Open(QString("SELECT PDatPujcky || '' AS a, PDatVraceni || '' AS b FROM tPujcky WHERE P_ID=%1").arg(p), cn);
+        rs.Open(
+            QString("SELECT PDatPujcky || '' AS a, PDatVraceni || '' AS b FROM tPujcky WHERE P_ID=%1").arg(p),
+            cn);
         QCOMPARE(rs("a").Value().toString(), QString("2026-01-02 03:04:05"));
         QCOMPARE(rs("b").Value().toString(), QString("2026-12-08 19:03:23"));
     }
@@ -241,7 +249,8 @@ private slots:
         rs.Update();
         rs.Close();
         QCOMPARE(dir->scalar("SELECT count(*) FROM tDVD"), Variant(2));
-        QCOMPARE(dir->scalar(QString("SELECT KatCisl FROM tDVD WHERE CZJm='Druhý'")), Variant(QString::number(id)));
+        QCOMPARE(dir->scalar(QString("SELECT KatCisl FROM tDVD WHERE CZJm='Druhý'")),
+                 Variant(QString::number(id)));
 
         // A column default shows on the row right after the insert.
         rs.Open("SELECT * from tZanr", cn);
@@ -289,27 +298,32 @@ private slots:
         QCOMPARE(rs("PDatVraceni").Value().toDateTime(), now);
         rs.Close();
 
-        QCOMPARE(dir->scalar(QString("SELECT PDatVraceni FROM tPujcky WHERE P_ID=%1").arg(open1)), Variant(now));
+        QCOMPARE(dir->scalar(QString("SELECT PDatVraceni FROM tPujcky WHERE P_ID=%1").arg(open1)),
+                 Variant(now));
         QVERIFY(dir->scalar(QString("SELECT PDatVraceni FROM tPujcky WHERE P_ID=%1").arg(open2)).isNull());
         QCOMPARE(dir->scalar(QString("SELECT PDatVraceni FROM tPujcky WHERE P_ID=%1").arg(done)),
                  Variant(lent.addDays(-5)));
         QCOMPARE(dir->scalar("SELECT count(*) FROM tPujcky"), Variant(3));
         QCOMPARE(dir->rows(kOpenLoans).size(), 1);
         // The other tables of the join are untouched.
-        QCOMPARE(dir->scalar(QString("SELECT CZJm FROM tDVD WHERE DVDID=%1").arg(f1)), Variant(QString("Film 1")));
+        QCOMPARE(dir->scalar(QString("SELECT CZJm FROM tDVD WHERE DVDID=%1").arg(f1)),
+                 Variant(QString("Film 1")));
 
         // A field of another table of the join goes to that table's row.
         rs.Open(kOpenLoans, cn);
         rs("USNAME") = "Bára Nová";
         rs.Update();
         rs.Close();
-        QCOMPARE(dir->scalar(QString("SELECT USNAME FROM tUser WHERE USID=%1").arg(u2)), Variant(QString("Bára Nová")));
-        QCOMPARE(dir->scalar(QString("SELECT USNAME FROM tUser WHERE USID=%1").arg(u1)), Variant(QString("Adam")));
+        QCOMPARE(dir->scalar(QString("SELECT USNAME FROM tUser WHERE USID=%1").arg(u2)),
+                 Variant(QString("Bára Nová")));
+        QCOMPARE(dir->scalar(QString("SELECT USNAME FROM tUser WHERE USID=%1").arg(u1)),
+                 Variant(QString("Adam")));
     }
 
     void movingAndDeleting() {
         QList<long> ids;
-        for (const char* name : {"A", "B", "C"}) ids << dir->insertFilm(name);
+        for (const char* name : {"A", "B", "C"})
+            ids << dir->insertFilm(name);
         ado::Recordset rs;
         rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn);
         QCOMPARE(rs.RecordCount(), 3L);
@@ -346,7 +360,8 @@ private slots:
         rs.Open("SELECT * FROM tDVD", cn);
         dir->insertFilm("D");
         long seen = 0;
-        for (; !rs.Eof(); rs.MoveNext()) ++seen;
+        for (; !rs.Eof(); rs.MoveNext())
+            ++seen;
         QCOMPARE(seen, 2L);
     }
 
@@ -384,7 +399,8 @@ private slots:
         QVERIFY(rs("PicDat").GetChunk(100000).isEmpty()); // the end
         QVERIFY(rs("PicDat").Value().toBytes() == data);
         rs.Close();
-        rs.Open(QString("SELECT * FROM tPicture where PicID=%1").arg(id), pc, ado::adOpenKeyset, ado::adLockReadOnly);
+        rs.Open(QString("SELECT * FROM tPicture where PicID=%1").arg(id), pc, ado::adOpenKeyset,
+                ado::adLockReadOnly);
         QVERIFY(rs("PicDat").GetChunk(300000) == data);
         rs.Close();
         rs.Open(QString("SELECT * FROM tPicture where PicID=%1").arg(id), pc);
@@ -417,7 +433,8 @@ private slots:
         ado::Recordset rs;
         rs.Open("SELECT * FROM tPicture ORDER BY PicID", pc);
         QByteArray back;
-        for (QByteArray piece; !(piece = rs("PicDat").GetChunk(100000)).isEmpty();) back += piece;
+        for (QByteArray piece; !(piece = rs("PicDat").GetChunk(100000)).isEmpty();)
+            back += piece;
         QVERIFY(back == first);
         // Read to its end, the field holds no lock: another connection writes at once.
         other.Execute("UPDATE tPicture SET PicTyp='png'");
@@ -432,7 +449,8 @@ private slots:
 
         // The row rewritten between two pieces: reading goes on in the new bytes.
         QVERIFY(rs("PicDat").GetChunk(100000) == first.left(100000));
-        pc.Execute("UPDATE tPicture SET PicDat = zeroblob(350000) WHERE PicID = (SELECT min(PicID) FROM tPicture)");
+        pc.Execute(
+            "UPDATE tPicture SET PicDat = zeroblob(350000) WHERE PicID = (SELECT min(PicID) FROM tPicture)");
         QVERIFY(rs("PicDat").GetChunk(100000) == QByteArray(100000, '\0'));
         rs.Close();
         other.Execute("UPDATE tPicture SET PicTyp='gif'");
@@ -442,14 +460,17 @@ private slots:
         for (const char* name : {"Ivan", "Dech", "chata", "Čelisti", "had", "Cesta", "cesta b"})
             dir->insertFilm(QString::fromUtf8(name));
         QStringList order;
-        for (const auto& row : dir->rows("SELECT * from tDVD ORDER BY CZJM")) order << row["CZJm"].toString();
+        for (const auto& row : dir->rows("SELECT * from tDVD ORDER BY CZJM"))
+            order << row["CZJm"].toString();
         QCOMPARE(order, QStringList({"Cesta", "cesta b", "Čelisti", "Dech", "had", "chata", "Ivan"}));
 
         // Catalogue numbers are texts: 1, 10, 2.
         dir->execute("DELETE FROM tDVD");
-        for (const char* k : {"2", "10", "1"}) dir->insertFilm("x", {{"KatCisl", k}});
+        for (const char* k : {"2", "10", "1"})
+            dir->insertFilm("x", {{"KatCisl", k}});
         order.clear();
-        for (const auto& row : dir->rows("SELECT * from tDVD ORDER BY KatCisl ASC")) order << row["KatCisl"].toString();
+        for (const auto& row : dir->rows("SELECT * from tDVD ORDER BY KatCisl ASC"))
+            order << row["KatCisl"].toString();
         QCOMPARE(order, QStringList({"1", "10", "2"}));
 
         // Texts compare without regard to case, as Jet did.
@@ -481,7 +502,8 @@ private slots:
         other.Execute("ROLLBACK");
         rs.Update(); // still pending: goes through now
         rs.Close();
-        QCOMPARE(dir->scalar(QString("SELECT CZJm FROM tDVD WHERE DVDID=%1").arg(id)), Variant(QString("Nový")));
+        QCOMPARE(dir->scalar(QString("SELECT CZJm FROM tDVD WHERE DVDID=%1").arg(id)),
+                 Variant(QString("Nový")));
     }
 
     void openIsCheap() {

@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
-#include <QTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
+#include <QTimer>
 
 using testsupport::HttpServer;
 
@@ -169,7 +169,8 @@ private slots:
                     box->done(0);
                 }
             for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* d = qobject_cast<QDialog*>(w); d && d->isVisible() && !qobject_cast<QMessageBox*>(w)) {
+                if (auto* d = qobject_cast<QDialog*>(w);
+                    d && d->isVisible() && !qobject_cast<QMessageBox*>(w)) {
                     ++shown;
                     d->done(0);
                 }

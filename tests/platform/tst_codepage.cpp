@@ -14,12 +14,14 @@ private slots:
             QCOMPARE(int(back), b);
         }
         QByteArray all;
-        for (int b = 0; b < 256; ++b) all.append(char(b));
+        for (int b = 0; b < 256; ++b)
+            all.append(char(b));
         QCOMPARE(cp1250::fromUnicode(cp1250::toUnicode(all)), all);
     }
 
     void unassignedBytesKeepTheirNumber() {
-        for (int b : {0x81, 0x83, 0x88, 0x90, 0x98}) QCOMPARE(cp1250::toUnicode(uchar(b)).unicode(), char16_t(b));
+        for (int b : {0x81, 0x83, 0x88, 0x90, 0x98})
+            QCOMPARE(cp1250::toUnicode(uchar(b)).unicode(), char16_t(b));
     }
 
     void agreesWithIcuWhereAssigned() {

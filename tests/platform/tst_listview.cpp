@@ -13,7 +13,8 @@ namespace {
 // Texts of one column in display order.
 QStringList columnTexts(const ListView& lv, int subItem = 0) {
     QStringList out;
-    for (int i = 1; i <= lv.Count(); ++i) out << (subItem ? lv.Item(i)->SubItem(subItem) : lv.Item(i)->Text());
+    for (int i = 1; i <= lv.Count(); ++i)
+        out << (subItem ? lv.Item(i)->SubItem(subItem) : lv.Item(i)->Text());
     return out;
 }
 
@@ -33,7 +34,8 @@ class TestListView : public QObject {
 
     std::unique_ptr<ListView> makeList(int columns = 3) {
         auto lv = std::make_unique<ListView>();
-        for (int c = 1; c <= columns; ++c) lv->AddColumn(QString("C%1").arg(c), 1440);
+        for (int c = 1; c <= columns; ++c)
+            lv->AddColumn(QString("C%1").arg(c), 1440);
         return lv;
     }
 
@@ -70,9 +72,11 @@ private slots:
     void lookupsByKeyAndValueSurviveSorts() {
         auto lv = makeList();
         QList<ListItem*> added;
-        for (const char* t : {"delta", "alfa", "echo", "cyril", "bravo"}) added << lv->Add(QString("K") + t, t);
+        for (const char* t : {"delta", "alfa", "echo", "cyril", "bravo"})
+            added << lv->Add(QString("K") + t, t);
         QSet<qint64> values;
-        for (ListItem* it : added) values.insert(it->Value());
+        for (ListItem* it : added)
+            values.insert(it->Value());
         QCOMPARE(values.size(), added.size()); // every item has a value of its own
 
         added[2]->setValue(500); // "echo"
@@ -98,7 +102,8 @@ private slots:
     void czechCaseInsensitiveTextSort() {
         auto lv = makeList();
         const QStringList shuffled{"Ivan", "dech", "Chata", "Čelisti", "had", "cesta", "Ahoj", "ČAS"};
-        for (const QString& t : shuffled) lv->Add("", t);
+        for (const QString& t : shuffled)
+            lv->Add("", t);
         lv->setSorted(true);
         const QStringList ascending{"Ahoj", "cesta", "ČAS", "Čelisti", "dech", "had", "Chata", "Ivan"};
         QCOMPARE(columnTexts(*lv), ascending);
@@ -136,12 +141,14 @@ private slots:
         // a refill in one batch: sorted at its end, and the view's rows follow
         lv->BeginUpdate();
         lv->Clear();
-        for (const char* t : {"Ivan", "Chata", "Had", "cesta"}) lv->Add(QString("K") + t, QString::fromUtf8(t));
+        for (const char* t : {"Ivan", "Chata", "Had", "cesta"})
+            lv->Add(QString("K") + t, QString::fromUtf8(t));
         lv->EndUpdate();
         QCOMPARE(columnTexts(*lv), QStringList({"cesta", "Had", "Chata", "Ivan"}));
         QAbstractItemModel* m = lv->model();
         QCOMPARE(m->rowCount(), 4);
-        for (int r = 0; r < 4; ++r) QCOMPARE(m->index(r, 0).data().toString(), lv->Item(r + 1)->Text());
+        for (int r = 0; r < 4; ++r)
+            QCOMPARE(m->index(r, 0).data().toString(), lv->Item(r + 1)->Text());
 
         // not sorted: new items go to the end
         lv->setSorted(false);
@@ -151,7 +158,8 @@ private slots:
 
     void customSortOverValues() {
         auto lv = makeList();
-        for (const char* t : {"10", "2", "", "9", "2"}) lv->Add("", t);
+        for (const char* t : {"10", "2", "", "9", "2"})
+            lv->Add("", t);
         const qint64 firstTwo = lv->Item(2)->Value();
         lv->setSortOrder(lvwDescending); // a text sort setting; not Sorted, so nothing moves
         QCOMPARE(columnTexts(*lv), QStringList({"10", "2", "", "9", "2"}));
@@ -216,7 +224,8 @@ private slots:
         QCOMPARE(errorNumber([&] { c1->setWidth(-1); }), 380L);
         QCOMPARE(c1->Width(), 1587);
         QCOMPARE(lv.model()->headerData(0, Qt::Horizontal).toString(), QString("Ev. číslo"));
-        QVERIFY(lv.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() & Qt::AlignRight);
+        QVERIFY(lv.model()->headerData(1, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                Qt::AlignRight);
 
         c1->setWidth(2117);
         QCOMPARE(c1->Width(), 2117);
@@ -239,7 +248,8 @@ private slots:
         lv->show();
         QVERIFY(QTest::qWaitForWindowExposed(lv.get()));
         lv->BeginUpdate();
-        for (int i = 1; i <= 1000; ++i) lv->Add(QString("K%1").arg(i), QString("%1").arg(i, 4, 10, QChar('0')));
+        for (int i = 1; i <= 1000; ++i)
+            lv->Add(QString("K%1").arg(i), QString("%1").arg(i, 4, 10, QChar('0')));
         lv->EndUpdate();
         // as in the Windows control, the first item is selected after a fill
         QCOMPARE(lv->SelectedItem(), lv->Item(1));
@@ -293,7 +303,8 @@ private slots:
     void multiSelect() {
         auto lv = makeList();
         lv->setMultiSelect(true);
-        for (int i = 1; i <= 5; ++i) lv->Add(QString("K%1").arg(i), QString::number(i));
+        for (int i = 1; i <= 5; ++i)
+            lv->Add(QString("K%1").arg(i), QString::number(i));
         lv->Item(4)->setSelected(true);
         lv->Item(2)->setSelected(true);
         QCOMPARE(lv->SelectedItems(), (QList<ListItem*>{lv->Item(1), lv->Item(2), lv->Item(4)}));
@@ -343,7 +354,8 @@ private slots:
 
     void largeSortedRefill() {
         ListView lv;
-        for (int c = 0; c < 7; ++c) lv.AddColumn(QString::number(c), 1587);
+        for (int c = 0; c < 7; ++c)
+            lv.AddColumn(QString::number(c), 1587);
         lv.setSortKey(1);
         lv.setSorted(true);
         lv.show();
@@ -353,9 +365,11 @@ private slots:
         for (int i = 0; i < n; ++i) {
             ListItem* it = lv.Add(QString("K%1").arg(i), QString::number(i));
             it->setSubItem(1, QString("Film %1").arg((i * 7919) % n, 6, 10, QChar('0')));
-            for (int s = 2; s <= 6; ++s) it->setSubItem(s, "text");
+            for (int s = 2; s <= 6; ++s)
+                it->setSubItem(s, "text");
             it->setForeColor(0);
-            for (int s = 1; s <= 6; ++s) it->setSubItemForeColor(s, 0);
+            for (int s = 1; s <= 6; ++s)
+                it->setSubItemForeColor(s, 0);
         }
         lv.EndUpdate();
         QApplication::processEvents();

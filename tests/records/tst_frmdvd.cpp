@@ -6,10 +6,10 @@
 #include "core/schema.h"
 
 #include "filedialogs.h"
+#include "filesizelimit.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
-#include "filesizelimit.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -32,15 +32,20 @@ namespace {
 
 using ado::Variant;
 
-void click(QWidget* w, const char* name) { QTest::mouseClick(w->findChild<QPushButton*>(name), Qt::LeftButton); }
+void click(QWidget* w, const char* name) {
+    QTest::mouseClick(w->findChild<QPushButton*>(name), Qt::LeftButton);
+}
 // On the indicator: the box is wider than its caption.
-void tick(QAbstractButton* box) { QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2)); }
+void tick(QAbstractButton* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
 void clickTab(frmDVD* w, int tab) {
     QTest::mouseClick(w->tabMain->Tabs(), Qt::LeftButton, {}, w->tabMain->Tabs()->tabRect(tab - 1).center());
 }
 QString flags(const QList<QCheckBox*>& group) {
     QString out;
-    for (QCheckBox* b : group) out += b->isChecked() ? 'A' : 'N';
+    for (QCheckBox* b : group)
+        out += b->isChecked() ? 'A' : 'N';
     return out;
 }
 QString writePicture(const QString& path, const QColor& colour) {
@@ -79,7 +84,8 @@ class TestFrmDVD : public QObject {
         return dir->rows(QString("SELECT * FROM tDVD WHERE DVDID=%1").arg(id)).value(0);
     }
     Variant department(const char* name) {
-        return dir->scalar(QString("SELECT ODID FROM tOddeleni WHERE OdJm='%1'").arg(QString::fromUtf8(name)));
+        return dir->scalar(
+            QString("SELECT ODID FROM tOddeleni WHERE OdJm='%1'").arg(QString::fromUtf8(name)));
     }
     // The editor's own failure box, taken.
     void expectSaveFailure(frmDVD* w) {
@@ -114,14 +120,16 @@ private slots:
         QCOMPARE(w->cboOddel->currentText(), QString("Filmy"));
         QCOMPARE(w->lstZanr->count(), schema::DefaultGenres().size());
         QVERIFY(w->lstZanr->selectedItems().isEmpty());
-        for (QLineEdit* box : {w->txtKatalog, w->txtCZName, w->txtPuvName, w->txtZanr, w->txtRezie, w->txtDelka})
+        for (QLineEdit* box :
+             {w->txtKatalog, w->txtCZName, w->txtPuvName, w->txtZanr, w->txtRezie, w->txtDelka})
             QVERIFY(box->text().isEmpty());
         QCOMPARE(flags(w->chkMenu) + flags(w->chkSound) + flags(w->chkTitle), QString(21, 'N'));
         QVERIFY(w->lblObal->text().isEmpty() && w->imgObalDesk[0]->pixmap().isNull());
         QVERIFY(!w->picZanr->isVisible() && !w->lblObal->isVisible() && !w->cmdSave->autoDefault());
 
         clickTab(w, 3);
-        for (int i = 0; i < 4; ++i) QCOMPARE(w->picTab[i]->isVisible(), i == 2);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(w->picTab[i]->isVisible(), i == 2);
         QCOMPARE(w->picTab[2]->geometry(), w->tabMain->ClientArea());
         QVERIFY(w->tabMain->ClientArea().top() >= w->tabMain->y() + w->tabMain->Tabs()->height() - 1);
     }
@@ -140,20 +148,33 @@ private slots:
         w->cboOddel->setCurrentIndex(1);
         w->txtPozn->setPlainText("Vánoční film");
         clickTab(w, 3);
-        for (QCheckBox* box : {w->chkMenu[0], w->chkMenu[3], w->chkSound[2], w->chkTitle[6]}) tick(box);
+        for (QCheckBox* box : {w->chkMenu[0], w->chkMenu[3], w->chkSound[2], w->chkTitle[6]})
+            tick(box);
         click(w, "cmdSave");
 
         QCOMPARE(w->Vysledek, 1);
         QVERIFY(!w->isVisible() && w->ID > 0);
         const auto r = film(w->ID);
-        const TestProgramDir::Row expected{
-            {"DVDID", w->ID},         {"KatCisl", QString::number(w->ID)}, {"CZJm", "Pelíšky"},
-            {"PuvJm", "Cosy Dens"},   {"Zanr", ""},                        {"DiskPocet", 2},
-            {"Obsah", "Řádek 1\nŘádek 2"}, {"Jazyk", 1},                   {"Stat", ""},
-            {"Rezie", QString("Jan Hřebejk").leftJustified(35, 'x')},      {"Delka", "115"},
-            {"Rok", ""},              {"Oddel_ID", department("Seriály")}, {"Herci", ""},
-            {"Poznamka", "Vánoční film"}, {"Nabidka", "A|N|N|A|N"},        {"JazykDetail", "N|N|A|N|N|N|N|N|N"},
-            {"Titulky", "N|N|N|N|N|N|A"}, {"Obal_ID", 0},                  {"Nahled_ID", 0}};
+        const TestProgramDir::Row expected{{"DVDID", w->ID},
+                                           {"KatCisl", QString::number(w->ID)},
+                                           {"CZJm", "Pelíšky"},
+                                           {"PuvJm", "Cosy Dens"},
+                                           {"Zanr", ""},
+                                           {"DiskPocet", 2},
+                                           {"Obsah", "Řádek 1\nŘádek 2"},
+                                           {"Jazyk", 1},
+                                           {"Stat", ""},
+                                           {"Rezie", QString("Jan Hřebejk").leftJustified(35, 'x')},
+                                           {"Delka", "115"},
+                                           {"Rok", ""},
+                                           {"Oddel_ID", department("Seriály")},
+                                           {"Herci", ""},
+                                           {"Poznamka", "Vánoční film"},
+                                           {"Nabidka", "A|N|N|A|N"},
+                                           {"JazykDetail", "N|N|A|N|N|N|N|N|N"},
+                                           {"Titulky", "N|N|N|N|N|N|A"},
+                                           {"Obal_ID", 0},
+                                           {"Nahled_ID", 0}};
         QCOMPARE(r, expected);
     }
 
@@ -173,7 +194,8 @@ private slots:
         QTest::newRow("2.5 discs") << disk << "2.5" << Variant(2) << "2.5";
         QTest::newRow("3,5 discs") << disk << "3,5" << Variant(4) << "3,5";
         QTest::newRow("no number keeps") << disk << "dva" << Variant(5) << "dva";
-        QTest::newRow("catalogue as typed") << "KatCisl" << " A-17 " << Variant(" A-17 ") << " A-17 ";
+        QTest::newRow("catalogue as typed") << "KatCisl"
+                                            << " A-17 " << Variant(" A-17 ") << " A-17 ";
     }
     void typedValuesConvert() {
         QFETCH(QString, field);
@@ -190,20 +212,28 @@ private slots:
     }
 
     void loadsAndSavesAnExistingFilm() {
-        const long id = dir->insertFilm(
-            "Kolja", {{"KatCisl", "K-1"}, {"Zanr", "Drama"}, {"DiskPocet", 3}, {"Jazyk", 2}, {"Delka", "105"},
-                      {"Herci", "Zdeněk Svěrák"}, {"Oddel_ID", department("Koncerty")},
-                      {"Nabidka", "A|N|A|N|A"}, {"JazykDetail", "N|A"}, {"Titulky", "A|A|N|N|N|N|A"}});
+        const long id = dir->insertFilm("Kolja", {{"KatCisl", "K-1"},
+                                                  {"Zanr", "Drama"},
+                                                  {"DiskPocet", 3},
+                                                  {"Jazyk", 2},
+                                                  {"Delka", "105"},
+                                                  {"Herci", "Zdeněk Svěrák"},
+                                                  {"Oddel_ID", department("Koncerty")},
+                                                  {"Nabidka", "A|N|A|N|A"},
+                                                  {"JazykDetail", "N|A"},
+                                                  {"Titulky", "A|A|N|N|N|N|A"}});
         frmDVD* w = open(id);
         QCOMPARE(w->txtKatalog->text() + w->txtCZName->text() + w->txtZanr->text() + w->txtDisk->text(),
                  QString("K-1KoljaDrama3"));
         QVERIFY(w->optJazyk[2]->isChecked()); // "neuvedeno"
         QCOMPARE(w->cboOddel->currentText(), QString("Koncerty"));
-        QCOMPARE(flags(w->chkMenu) + flags(w->chkSound) + flags(w->chkTitle), QString("ANANANANNNNNNNAANNNNA"));
+        QCOMPARE(flags(w->chkMenu) + flags(w->chkSound) + flags(w->chkTitle),
+                 QString("ANANANANNNNNNNAANNNNA"));
         auto expected = film(id);
         expected["JazykDetail"] = "N|A|N|N|N|N|N|N|N";
         expected["Obal_ID"] = expected["Nahled_ID"] = 0;
-        for (const char* empty : {"PuvJm", "Obsah", "Stat", "Rezie", "Rok", "Poznamka"}) expected[empty] = "";
+        for (const char* empty : {"PuvJm", "Obsah", "Stat", "Rezie", "Rok", "Poznamka"})
+            expected[empty] = "";
         click(w, "cmdSave");
         QCOMPARE(film(id), expected);
 
@@ -224,10 +254,18 @@ private slots:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("boxes");
         QTest::addColumn<QString>("saved");
-        QTest::newRow("five N") << "N|N|N|N|N" << "NNNNN" << "N|N|N|N|N";
-        QTest::newRow("A alone") << "A" << "ANNNN" << "A|N|N|N|N";
-        QTest::newRow("lower-case a") << "a|A|x|A" << "NANAN" << "N|A|N|A|N";
-        QTest::newRow("extra parts") << "A|A|A|A|A|A|N" << "AAAAA" << "A|A|A|A|A";
+        QTest::newRow("five N") << "N|N|N|N|N"
+                                << "NNNNN"
+                                << "N|N|N|N|N";
+        QTest::newRow("A alone") << "A"
+                                 << "ANNNN"
+                                 << "A|N|N|N|N";
+        QTest::newRow("lower-case a") << "a|A|x|A"
+                                      << "NANAN"
+                                      << "N|A|N|A|N";
+        QTest::newRow("extra parts") << "A|A|A|A|A|A|N"
+                                     << "AAAAA"
+                                     << "A|A|A|A|A";
     }
     void flagStrings() {
         QFETCH(QString, stored);
@@ -411,7 +449,7 @@ private slots:
             w->txtCZName->setText("Přejmenovaný");
             click(w, "cmdSave");
             expectSaveFailure(w);
-                w = open(0);
+            w = open(0);
             click(w, "cmdSave");
             expectSaveFailure(w);
             QCOMPARE(film(id), before);
@@ -422,7 +460,8 @@ private slots:
         }
 
         // the new row goes in, its fields do not: it is taken out again
-        dir->execute("CREATE TRIGGER tNoUpdate BEFORE UPDATE ON tDVD BEGIN SELECT RAISE(ABORT, 'no update'); END");
+        dir->execute(
+            "CREATE TRIGGER tNoUpdate BEFORE UPDATE ON tDVD BEGIN SELECT RAISE(ABORT, 'no update'); END");
         frmDVD* w = open(0);
         click(w, "cmdSave");
         QVERIFY(rec->last().text.contains("no update"));
@@ -479,8 +518,10 @@ private slots:
         QCOMPARE(QStringList({r["CZJm"].toString(), r["KatCisl"].toString(), r["Zanr"].toString(),
                               r["Jazyk"].toString(), r["Delka"].toString(), r["Titulky"].toString()}),
                  QStringList({"Čelisti 2", "C-2", "Horor, Thriller", "1", "124", "N|N|A|N|N|N|N"}));
-        QCOMPARE(r["Obal_ID"], dir->scalar(QString("SELECT PicID FROM tPicture WHERE PicDVDID=%1 AND PicSkup='O'")
-                                               .arg(jaws), dir->picturesPath()));
+        QCOMPARE(
+            r["Obal_ID"],
+            dir->scalar(QString("SELECT PicID FROM tPicture WHERE PicDVDID=%1 AND PicSkup='O'").arg(jaws),
+                        dir->picturesPath()));
         ListItem* row = lv->Item(QString("K%1").arg(jaws));
         QCOMPARE(QStringList({row->Text(), row->SubItem(1), row->SubItem(2), row->SubItem(6)}),
                  QStringList({"C-2", "Čelisti 2", "Horor, Thriller", "CZ Titulky"}));

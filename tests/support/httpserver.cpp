@@ -14,19 +14,32 @@ namespace {
 
 QByteArray reasonPhrase(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 307: return "Temporary Redirect";
-    case 308: return "Permanent Redirect";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 307:
+        return "Temporary Redirect";
+    case 308:
+        return "Permanent Redirect";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
@@ -34,7 +47,8 @@ QByteArray head(const HttpServer::Response& r, bool withLength) {
     QByteArray h = "HTTP/1.1 " + QByteArray::number(r.status) + ' ' + reasonPhrase(r.status) + "\r\n";
     if (!r.contentType.isEmpty()) h += "Content-Type: " + r.contentType + "\r\n";
     if (withLength) h += "Content-Length: " + QByteArray::number(r.body.size()) + "\r\n";
-    for (const auto& [name, value] : r.headers) h += name + ": " + value + "\r\n";
+    for (const auto& [name, value] : r.headers)
+        h += name + ": " + value + "\r\n";
     h += "Connection: close\r\n\r\n";
     return h;
 }
@@ -61,13 +75,20 @@ HttpServer::~HttpServer() {
     }
 }
 
-quint16 HttpServer::port() const { return server_->serverPort(); }
+quint16 HttpServer::port() const {
+    return server_->serverPort();
+}
 
-QString HttpServer::baseUrl() const { return QStringLiteral("http://127.0.0.1:%1").arg(port()); }
+QString HttpServer::baseUrl() const {
+    return QStringLiteral("http://127.0.0.1:%1").arg(port());
+}
 
-QString HttpServer::url(const QString& path) const { return baseUrl() + path; }
+QString HttpServer::url(const QString& path) const {
+    return baseUrl() + path;
+}
 
-void HttpServer::route(const QString& path, const QByteArray& body, const QByteArray& contentType, int status) {
+void HttpServer::route(const QString& path, const QByteArray& body, const QByteArray& contentType,
+                       int status) {
     Response r;
     r.body = body;
     r.contentType = contentType;
@@ -79,7 +100,9 @@ void HttpServer::route(const QString& path, const Response& response) {
     routes_.insert(path, [response](const Request&) { return response; });
 }
 
-void HttpServer::route(const QString& path, Handler handler) { routes_.insert(path, std::move(handler)); }
+void HttpServer::route(const QString& path, Handler handler) {
+    routes_.insert(path, std::move(handler));
+}
 
 bool HttpServer::routeFile(const QString& path, const QString& file, const QByteArray& contentType) {
     QFile f(file);
@@ -104,7 +127,9 @@ void HttpServer::stall(const QString& path, Stall mode, const QByteArray& body) 
     route(path, r);
 }
 
-void HttpServer::removeRoute(const QString& path) { routes_.remove(path); }
+void HttpServer::removeRoute(const QString& path) {
+    routes_.remove(path);
+}
 
 QList<HttpServer::Request> HttpServer::requests(const QString& path) const {
     QList<Request> out;

@@ -21,10 +21,10 @@ class HttpServer : public QObject {
     Q_OBJECT
 public:
     struct Request {
-        QByteArray method;   // "GET", "POST"
-        QString target;      // as sent: path and query
-        QString path;        // as sent, still percent-encoded
-        QString query;       // as sent, without the "?"; empty when none
+        QByteArray method; // "GET", "POST"
+        QString target;    // as sent: path and query
+        QString path;      // as sent, still percent-encoded
+        QString query;     // as sent, without the "?"; empty when none
         QList<QPair<QByteArray, QByteArray>> headers;
         QByteArray body;
         // Value of a header, name compared without regard to case.
@@ -44,7 +44,7 @@ public:
         QByteArray contentType = "text/html";
         QList<QPair<QByteArray, QByteArray>> headers; // extra headers
         Stall stall = Stall::None;
-        int trickleMs = 0;   // > 0: send the body in pieces, one every trickleMs
+        int trickleMs = 0;    // > 0: send the body in pieces, one every trickleMs
         int trickleBytes = 1; // size of a piece
     };
     using Handler = std::function<Response(const Request&)>;

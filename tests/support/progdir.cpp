@@ -43,10 +43,18 @@ TestProgramDir::~TestProgramDir() {
     SetAppPath(QString());
 }
 
-QString TestProgramDir::path() const { return dir_.path(); }
-QString TestProgramDir::dataPath() const { return dir_.path() + QStringLiteral("/data/"); }
-QString TestProgramDir::cataloguePath() const { return dataPath() + QStringLiteral("data.ddb"); }
-QString TestProgramDir::picturesPath() const { return dataPath() + QStringLiteral("pictures.ddb"); }
+QString TestProgramDir::path() const {
+    return dir_.path();
+}
+QString TestProgramDir::dataPath() const {
+    return dir_.path() + QStringLiteral("/data/");
+}
+QString TestProgramDir::cataloguePath() const {
+    return dataPath() + QStringLiteral("data.ddb");
+}
+QString TestProgramDir::picturesPath() const {
+    return dataPath() + QStringLiteral("pictures.ddb");
+}
 
 long TestProgramDir::insertRow(const QString& table, const Values& values, const QString& file) {
     ado::Connection cn;
@@ -54,7 +62,8 @@ long TestProgramDir::insertRow(const QString& table, const Values& values, const
     ado::Recordset rs;
     rs.Open(QStringLiteral("SELECT * FROM %1 WHERE 0").arg(table), cn);
     rs.AddNew();
-    for (const auto& [name, value] : values) rs(name) = value;
+    for (const auto& [name, value] : values)
+        rs(name) = value;
     rs.Update();
     return long(rs.Fields(0).Value().toLong()); // every table has its key first
 }
@@ -75,16 +84,19 @@ long TestProgramDir::insertClient(const QString& name, const Values& more) {
     return insertRow(QStringLiteral("tUser"), Values{{QStringLiteral("USNAME"), name}} + more);
 }
 
-long TestProgramDir::insertLoan(long clientId, long filmId, const QDateTime& lent, const QDateTime& returned) {
-    return insertRow(QStringLiteral("tPujcky"),
-                     {{QStringLiteral("P_UID"), clientId},
-                      {QStringLiteral("P_DVDID"), filmId},
-                      {QStringLiteral("PDatPujcky"), lent.isValid() ? ado::Variant(lent) : ado::Variant()},
-                      {QStringLiteral("PDatVraceni"), returned.isValid() ? ado::Variant(returned) : ado::Variant()}});
+long TestProgramDir::insertLoan(long clientId, long filmId, const QDateTime& lent,
+                                const QDateTime& returned) {
+    return insertRow(
+        QStringLiteral("tPujcky"),
+        {{QStringLiteral("P_UID"), clientId},
+         {QStringLiteral("P_DVDID"), filmId},
+         {QStringLiteral("PDatPujcky"), lent.isValid() ? ado::Variant(lent) : ado::Variant()},
+         {QStringLiteral("PDatVraceni"), returned.isValid() ? ado::Variant(returned) : ado::Variant()}});
 }
 
 long TestProgramDir::insertGenre(const QString& name, long color) {
-    return insertRow(QStringLiteral("tZanr"), {{QStringLiteral("ZNAME"), name}, {QStringLiteral("ZCOLOR"), color}});
+    return insertRow(QStringLiteral("tZanr"),
+                     {{QStringLiteral("ZNAME"), name}, {QStringLiteral("ZCOLOR"), color}});
 }
 
 long TestProgramDir::insertDepartment(const QString& name) {
@@ -99,7 +111,8 @@ QList<TestProgramDir::Row> TestProgramDir::rows(const QString& sql, const QStrin
     QList<Row> out;
     while (!rs.Eof()) {
         Row row;
-        for (int i = 0; i < rs.FieldCount(); ++i) row.insert(rs.Fields(i).Name(), rs.Fields(i).Value());
+        for (int i = 0; i < rs.FieldCount(); ++i)
+            row.insert(rs.Fields(i).Name(), rs.Fields(i).Value());
         out << row;
         rs.MoveNext();
     }
@@ -149,7 +162,8 @@ bool setImmutable(const QString& path, bool on, QString* why) {
 
 WriteProtectedFile::WriteProtectedFile(const QString& path) : path_(path) {
     if (::geteuid() != 0) { // file modes are enough for others than root
-        protected_ = QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        protected_ = QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup |
+                                                     QFileDevice::ReadOther);
         if (!protected_) why_ = QStringLiteral("cannot change the file's mode");
         return;
     }
@@ -170,6 +184,8 @@ WriteProtectedFile::WriteProtectedFile(const QString& path) : path_(path) {
 
 WriteProtectedFile::~WriteProtectedFile() {
     QString ignored;
-    if (immutable_) setImmutable(path_, false, &ignored);
-    else if (protected_) QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    if (immutable_)
+        setImmutable(path_, false, &ignored);
+    else if (protected_)
+        QFile::setPermissions(path_, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }

@@ -34,7 +34,8 @@ public:
     // KatCisl is the new DVDID (as the film editor writes it) unless given.
     long insertFilm(const QString& czName, const Values& more = {});
     long insertClient(const QString& name, const Values& more = {});
-    long insertLoan(long clientId, long filmId, const QDateTime& lent, const QDateTime& returned = QDateTime());
+    long insertLoan(long clientId, long filmId, const QDateTime& lent,
+                    const QDateTime& returned = QDateTime());
     long insertGenre(const QString& name, long color = 0);
     long insertDepartment(const QString& name);
 

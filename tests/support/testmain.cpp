@@ -10,7 +10,8 @@ void useTemporaryHome(const QString& home) {
     qputenv("XDG_RUNTIME_DIR", h + "/runtime");
     QDir().mkpath(home + "/.config");
     QDir().mkpath(home + "/runtime");
-    QFile::setPermissions(home + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(home + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 }
 } // namespace testsupport
