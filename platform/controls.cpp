@@ -3,6 +3,37 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+namespace {
+
+// A command button whose caption wraps onto more lines when it does not fit
+// on one, as the Windows buttons did: the forms' button sizes were made for
+// that, and a cut caption would hide what the button does.
+class CommandButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QStyleOptionButton opt;
+        initStyleOption(&opt);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &opt, this);
+        if (!icon().isNull() || fontMetrics().horizontalAdvance(opt.text) <= area.width()) {
+            QPushButton::paintEvent(event);
+            return;
+        }
+        const QString caption = opt.text;
+        opt.text.clear();
+        QStylePainter p(this);
+        p.drawControl(QStyle::CE_PushButton, opt);
+        p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+        p.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, caption);
+    }
+};
+
+} // namespace
 
 QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at) {
     if (name) w->setObjectName(QLatin1String(name));
@@ -11,7 +42,7 @@ QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at) {
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
-    auto* b = Place(new QPushButton(text, parent), name, at);
+    auto* b = Place<QPushButton>(new CommandButton(text, parent), name, at);
     b->setAutoDefault(false);
     b->setDefault(false);
     return b;
