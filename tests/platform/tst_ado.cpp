@@ -119,12 +119,45 @@ private slots:
         // need the Czech collation are beyond it).
         const QString sqlcipher = "/usr/bin/sqlcipher";
         if (QFile::exists(sqlcipher)) {
-            p.start(sqlcipher,
-                    {"-cmd", "PRAGMA key='TrOkLsnBHW';", dir->cataloguePath(), "SELECT * FROM tDVD;"});
+            p.start(sqlcipher, {"-cmd", "PRAGMA key='TrOkLsnBHW';", "-cmd", "PRAGMA cipher_page_size = 8192;",
+                                dir->cataloguePath(), "SELECT * FROM tDVD;"});
             QVERIFY(p.waitForFinished(10000));
             QCOMPARE(p.exitCode(), 0);
             QVERIFY(QString::fromUtf8(p.readAllStandardOutput()).contains("|Tajný film|"));
         }
+    }
+
+    // Files of SQLCipher's default 1 KiB pages (made before the layer used
+    // larger pages) still open, and a wrong password is still refused.
+    void filesOfSmallPagesStillOpen() {
+        const QString sqlcipher = "/usr/bin/sqlcipher";
+        if (!QFile::exists(sqlcipher)) QSKIP("no sqlcipher tool");
+        const QString path = dir->dataPath() + "old.ddb";
+        QProcess p;
+        p.start(sqlcipher, {"-cmd", "PRAGMA key='heslo';", path,
+                            "CREATE TABLE t(id INTEGER PRIMARY KEY AUTOINCREMENT, a TEXT); INSERT INTO t(a) "
+                            "VALUES('starý');"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+
+        const QString head =
+            "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Jet OLEDB:Database Password=";
+        ado::Connection c;
+        c.Open(head + "heslo");
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM t", c, ado::adOpenKeyset, ado::adLockPessimistic, -1);
+        QCOMPARE(rs.Fields("a").Value().toString(), QString("starý"));
+        rs.AddNew();
+        rs.Fields("a") = ado::Variant("nový");
+        rs.Update();
+        rs.Close();
+        c.Close();
+
+        ado::Connection wrong;
+        QCOMPARE(errorNumber([&] { wrong.Open(head + "jine"); }), long(ado::adErrBadPassword));
+        p.start(sqlcipher, {"-cmd", "PRAGMA key='heslo';", path, "SELECT count(*) FROM t;"});
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("2"));
     }
 
     void fieldsByNameInAnyCase() {
