@@ -360,7 +360,7 @@ void frmKlienti::Historie_Obnovit() {
         if (!MoveNextRow(err)) break;
     }
     CloseConnection();
-    frmUser::SetBoxText(txtHistorie, text);
+    SetBoxText(txtHistorie, text);
     picHistorie->show();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/mDatabase.h"
 
+#include "controls.h"
 #include "err.h"
 #include "msgbox.h"
 #include "twips.h"
@@ -43,12 +44,12 @@ QPlainTextEdit* multiLineBox(QWidget* parent, const char* name, int top, int hei
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
     QObject::connect(box, &QPlainTextEdit::textChanged, box, [box, limit] {
-        const QString text = frmUser::BoxText(box);
+        const QString text = BoxText(box);
         if (text.size() <= limit) return;
         QString cut = text.left(limit);
         if (cut.endsWith(QLatin1Char('\r'))) cut.chop(1); // never half a line end
         const QSignalBlocker block(box);
-        frmUser::SetBoxText(box, cut);
+        SetBoxText(box, cut);
         box->moveCursor(QTextCursor::End);
     });
     return box;
@@ -111,18 +112,6 @@ frmUser* frmUser::OpenNew(QWidget* owner) {
     connect(editor, &QDialog::finished, editor, &QObject::deleteLater);
     editor->show();
     return editor;
-}
-
-QString frmUser::BoxText(const QPlainTextEdit* box) {
-    QString text = box->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return text;
-}
-
-void frmUser::SetBoxText(QPlainTextEdit* box, const QString& text) {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    box->setPlainText(shown);
 }
 
 void frmUser::keyPressEvent(QKeyEvent* event) {

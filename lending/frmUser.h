@@ -27,10 +27,6 @@ public:
     // Checks name and address; shows the reasons when they fail.
     void Kontrola(bool& ok);
 
-    // Multi-line boxes hold CR LF line ends, as the field stores them.
-    static QString BoxText(const QPlainTextEdit* box);
-    static void SetBoxText(QPlainTextEdit* box, const QString& text);
-
     QLabel* lblUSID;
     QLineEdit* txtUSREGNUM;
     QLineEdit* txtUSNAME;

@@ -182,16 +182,6 @@ void frmCSFDFind::PredpripravSTR(const QString& czName) {
     if (!title.isEmpty()) Text1->setText(title);
 }
 
-QString frmCSFDFind::BoxText(const QPlainTextEdit* box) {
-    return box->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-}
-
-void frmCSFDFind::SetBoxText(QPlainTextEdit* box, const QString& text) {
-    QString shown = text;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    box->setPlainText(shown);
-}
-
 // ---------------------------------------------------------------------------
 // Operations
 

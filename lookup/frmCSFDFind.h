@@ -64,10 +64,6 @@ public:
     QString RichTextBox1;
     QString RichTextBox2;
 
-    // Text of a multi-line box as the editor copies it (line breaks CR LF).
-    static QString BoxText(const QPlainTextEdit* box);
-    static void SetBoxText(QPlainTextEdit* box, const QString& text);
-
     // --- operations
     bool DwnFile(const QString& url, const QString& file);
     static QString UpravText(const QString& text);

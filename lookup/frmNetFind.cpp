@@ -43,15 +43,6 @@ template <class Box> Box* makeBox(QWidget* parent, const char* name, const QRect
     return Place(new Box(parent), name, at);
 }
 
-void setTextOf(QWidget* box, const QString& text) {
-    if (auto* line = qobject_cast<QLineEdit*>(box)) {
-        line->setText(text);
-        line->setCursorPosition(0);
-    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(box)) {
-        plain->setPlainText(text);
-    }
-}
-
 // --- cutting the product page ------------------------------------------------
 // The working text of the parse. "caps": the marker is searched in an
 // upper-cased copy, the cut is made in the text itself.
@@ -538,7 +529,7 @@ void frmNetFind::ZpracujDetail() {
                 break;
             }
         }
-        setTextOf(f.box, value);
+        SetControlText(f.box, value);
         DoEvents();
         if (!self) return;
     }

@@ -1,7 +1,10 @@
 #include "controls.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
@@ -61,4 +64,31 @@ void BringForward(QWidget* window) {
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+QString BoxText(const QPlainTextEdit* box) {
+    return box->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+}
+
+void SetBoxText(QPlainTextEdit* box, const QString& text) {
+    QString shown = text;
+    box->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+}
+
+QString ControlText(const QWidget* control) {
+    if (auto* line = qobject_cast<const QLineEdit*>(control)) return line->text();
+    if (auto* box = qobject_cast<const QPlainTextEdit*>(control)) return box->toPlainText();
+    if (auto* combo = qobject_cast<const QComboBox*>(control)) return combo->currentText();
+    return QString();
+}
+
+void SetControlText(QWidget* control, const QString& text) {
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        line->setText(text);
+        line->setCursorPosition(0);
+    } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+        box->setPlainText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+        combo->setEditText(text);
+    }
 }

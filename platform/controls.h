@@ -8,6 +8,7 @@
 
 class QGroupBox;
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 class QWidget;
 
@@ -24,3 +25,13 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, co
 
 // Shows a window that may be hidden behind others or minimised, in front.
 void BringForward(QWidget* window);
+
+// A multi-line box's text with CR LF line ends, as the catalogue keeps it,
+// and back (the box itself holds LF).
+QString BoxText(const QPlainTextEdit* box);
+void SetBoxText(QPlainTextEdit* box, const QString& text);
+
+// The text of a line box, a multi-line box (CR LF kept as the box holds it)
+// or a combo box's edit text; setting it shows a line box from its start.
+QString ControlText(const QWidget* control);
+void SetControlText(QWidget* control, const QString& text);

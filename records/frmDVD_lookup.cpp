@@ -5,6 +5,7 @@
 #include "lookup/frmCSFDFind.h"
 #include "lookup/frmNetFind.h"
 
+#include "controls.h"
 #include "msgbox.h"
 #include "vb.h"
 
@@ -14,30 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTextEdit>
-
-namespace {
-
-QString textOf(const QWidget* w) {
-    if (auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
-    if (auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
-    if (auto* e = qobject_cast<const QTextEdit*>(w)) return e->toPlainText();
-    if (auto* e = qobject_cast<const QComboBox*>(w)) return e->currentText();
-    return QString();
-}
-
-void setTextOf(QWidget* w, const QString& text) {
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        e->setText(text);
-    else if (auto* e = qobject_cast<QPlainTextEdit*>(w))
-        e->setPlainText(text);
-    else if (auto* e = qobject_cast<QTextEdit*>(w))
-        e->setPlainText(text);
-    else if (auto* e = qobject_cast<QComboBox*>(w))
-        e->setEditText(text);
-}
-
-} // namespace
 
 QString frmDVD::ZkratitStat(const QString& stat) {
     QString text = stat;
@@ -66,15 +43,15 @@ void frmDVD::cmdFindNet_Click() {
     if (!title.isEmpty()) find->PredpripravSTR(title);
     find->exec();
     if (find->VlozitData) {
-        find->findStat->setText(ZkratitStat(textOf(find->findStat)));
-        if (textOf(find->findPuvodni) == QLatin1String("&nbsp;"))
-            setTextOf(find->findPuvodni, QStringLiteral(" "));
+        find->findStat->setText(ZkratitStat(ControlText(find->findStat)));
+        if (ControlText(find->findPuvodni) == QLatin1String("&nbsp;"))
+            SetControlText(find->findPuvodni, QStringLiteral(" "));
         const QList<QPair<QWidget*, QWidget*>> copies{
             {find->findCZ, txtCZName},   {find->findDelka, txtDelka}, {find->findPuvodni, txtPuvName},
             {find->findHerci, txtHerci}, {find->findPopis, txtPopis}, {find->findRezie, txtRezie},
             {find->findStat, txtStat},   {find->findZanr, txtZanr},   {find->findRok, txtRok}};
         for (const auto& [from, to] : copies)
-            setTextOf(to, textOf(from));
+            SetControlText(to, ControlText(from));
         if (find->chkGetPicture->checkState() == Qt::Checked) prevzitNahled(find->Text1->text());
     }
     delete find;
@@ -93,7 +70,7 @@ void frmDVD::Command4_Click() {
             {find->findStat, txtStat},   {find->findZanr, txtZanr},   {find->findRok, txtRok}};
         // Only what the film database filled in: a blank value keeps the editor's.
         for (const auto& [from, to] : copies)
-            if (!vb::Trim(textOf(from)).isEmpty()) setTextOf(to, textOf(from));
+            if (!vb::Trim(ControlText(from)).isEmpty()) SetControlText(to, ControlText(from));
         if (find->chkGetPicture->checkState() == Qt::Checked) prevzitNahled(find->Text2->text());
     }
     delete find;

@@ -3,6 +3,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmUser.h"
 
+#include "controls.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -166,7 +167,7 @@ private slots:
             QCOMPARE(e->lblUSID->text(), QString("0"));
             QVERIFY(e->isModal());
             e->txtUSNAME->setText("Adámek");
-            frmUser::SetBoxText(e->txtUSADR, "Řádek 1\r\nŘádek 2");
+            SetBoxText(e->txtUSADR, "Řádek 1\r\nŘádek 2");
             QTest::mouseClick(e->cmdSave, Qt::LeftButton);
         });
         QTest::mouseClick(w->Command1, Qt::LeftButton);

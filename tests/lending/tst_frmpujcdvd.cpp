@@ -2,6 +2,7 @@
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
 
+#include "controls.h"
 #include "msgbox.h"
 #include "progdir.h"
 #include "testmain.h"
@@ -135,7 +136,7 @@ private slots:
             auto* editor = qobject_cast<frmUser*>(QApplication::activeModalWidget());
             QVERIFY(editor);
             editor->txtUSNAME->setText("Nová Klientka");
-            frmUser::SetBoxText(editor->txtUSADR, "Adresa 1");
+            SetBoxText(editor->txtUSADR, "Adresa 1");
             QTest::mouseClick(editor->cmdSave, Qt::LeftButton);
         });
         QTest::mouseClick(seen->Command4, Qt::LeftButton);

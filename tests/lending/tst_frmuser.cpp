@@ -2,6 +2,7 @@
 #include "core/schema.h"
 #include "lending/frmUser.h"
 
+#include "controls.h"
 #include "msgbox.h"
 #include "progdir.h"
 #include "testmain.h"
@@ -20,11 +21,11 @@ void fill(frmUser* w, const QString& name, const QString& adr, const QString& re
           const QString& phone = QString(), const QString& mail = QString(),
           const QString& pozn = QString()) {
     w->txtUSNAME->setText(name);
-    frmUser::SetBoxText(w->txtUSADR, adr);
+    SetBoxText(w->txtUSADR, adr);
     w->txtUSREGNUM->setText(regNum);
     w->txtUSPHONE->setText(phone);
     w->txtUSMAIL->setText(mail);
-    frmUser::SetBoxText(w->txtUSPOZN, pozn);
+    SetBoxText(w->txtUSPOZN, pozn);
 }
 
 } // namespace
@@ -64,8 +65,8 @@ private slots:
     void addressLimitAndEsc() {
         auto w = editor();
         // 50 characters, a line end counting as the two it is stored as
-        frmUser::SetBoxText(w->txtUSADR, QString(48, 'a') + "\r\nbcd");
-        QCOMPARE(frmUser::BoxText(w->txtUSADR), QString(48, 'a') + "\r\n");
+        SetBoxText(w->txtUSADR, QString(48, 'a') + "\r\nbcd");
+        QCOMPARE(BoxText(w->txtUSADR), QString(48, 'a') + "\r\n");
         QTest::keyClick(w->txtUSNAME, Qt::Key_Escape);
         QVERIFY(w->isVisible());
     }
@@ -116,10 +117,10 @@ private slots:
                                                          {"USPOZN", "dluží"}});
         auto w = editor(id);
         QCOMPARE(w->txtUSNAME->text(), QString("Veselý Jan"));
-        QCOMPARE(frmUser::BoxText(w->txtUSADR), QString("Horní 2\r\nBrno"));
+        QCOMPARE(BoxText(w->txtUSADR), QString("Horní 2\r\nBrno"));
         QCOMPARE(w->txtUSREGNUM->text(), QString("A77"));
         QCOMPARE(w->txtUSPHONE->text(), QString());
-        QCOMPARE(frmUser::BoxText(w->txtUSPOZN), QString("dluží"));
+        QCOMPARE(BoxText(w->txtUSPOZN), QString("dluží"));
         QCOMPARE(w->lblUSID->text(), QString::number(id));
 
         // Storno leaves the row as it was
@@ -184,7 +185,7 @@ private slots:
         QCOMPARE(rec->last().text, QString("Adresa musí být vyplněno!\r\n"));
         QVERIFY(w->isVisible());
 
-        frmUser::SetBoxText(w->txtUSADR, "Polní 8");
+        SetBoxText(w->txtUSADR, "Polní 8");
         QTest::mouseClick(w->cmdSave, Qt::LeftButton);
         QCOMPARE(rec->count(), 2);
         QVERIFY(!w->isVisible());

@@ -5,6 +5,7 @@
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
 
+#include "controls.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -108,7 +109,7 @@ private slots:
         QPointer<frmUser> editor = win->findChild<frmUser*>();
         QVERIFY(editor && editor->isVisible() && !editor->isModal());
         editor->txtUSNAME->setText("Bárta Jan");
-        frmUser::SetBoxText(editor->txtUSADR, "Náměstí 1");
+        SetBoxText(editor->txtUSADR, "Náměstí 1");
         QTest::mouseClick(editor->cmdSave, Qt::LeftButton);
         QTRY_VERIFY(editor.isNull());
         QCOMPARE(k->lvwUsers->Count(), 2);

@@ -1,4 +1,5 @@
 #include "apppath.h"
+#include "controls.h"
 #include "download.h"
 #include "httpserver.h"
 #include "listview.h"
@@ -245,9 +246,8 @@ private slots:
         QCOMPARE(w->findRok->text(), QString("1996"));
         QCOMPARE(w->findDelka->text(), QString("105 min"));
         QCOMPARE(w->findRezie->text(), QString("Jan Svěrák"));
-        QCOMPARE(frmCSFDFind::BoxText(w->findHerci),
-                 QString("Zdeněk Svěrák, Andrej Chalimon, Libuše Šafránková"));
-        QCOMPARE(frmCSFDFind::BoxText(w->findPopis),
+        QCOMPARE(BoxText(w->findHerci), QString("Zdeněk Svěrák, Andrej Chalimon, Libuše Šafránková"));
+        QCOMPARE(BoxText(w->findPopis),
                  QString("Obstarožní violoncellista Louka se ožení s Ruskou.\r\n\r\nFilm získal Oscara & "
                          "Zlatý glóbus."));
         // The other titles replace the IMDb title; the last one shows.
@@ -284,8 +284,8 @@ private slots:
         QCOMPARE(boxes_->count(), 1);
         QCOMPARE(boxes_->last().text, kDetailFailed);
         QCOMPARE(boxes_->last().title, kAppTitle);
-        QCOMPARE(frmCSFDFind::BoxText(w->findPopis), QString("Zkrácený popis filmu."));
-        QCOMPARE(frmCSFDFind::BoxText(w->findHerci), QString("Zdeněk Svěrák, Andrej Chalimon"));
+        QCOMPARE(BoxText(w->findPopis), QString("Zkrácený popis filmu."));
+        QCOMPARE(BoxText(w->findHerci), QString("Zdeněk Svěrák, Andrej Chalimon"));
         QCOMPARE(w->findRok->text(), QString("1996"));
         QCOMPARE(w->findDelka->text(), QString("1 ")); // no "min": its first two characters
         QCOMPARE(dataFile("detail.find"), QByteArray("<missing>"));
@@ -311,8 +311,8 @@ private slots:
         QCOMPARE(w->findRok->text(), QString("1996"));
         QCOMPARE(w->findDelka->text(), QString("105 min"));
         // Names without links give no actors.
-        QCOMPARE(frmCSFDFind::BoxText(w->findHerci), QString());
-        QCOMPARE(frmCSFDFind::BoxText(w->findPopis), QString("Učitel Josef Tkaloun odchází do důchodu."));
+        QCOMPARE(BoxText(w->findHerci), QString());
+        QCOMPARE(BoxText(w->findPopis), QString("Učitel Josef Tkaloun odchází do důchodu."));
         // No IMDb link, no table: the combo as it was.
         QCOMPARE(w->findPuvName->currentText(), QString("Koľa"));
         // No poster: the box is cleared, the earlier path stays.
