@@ -11,6 +11,7 @@
 #include "records/frmZanry.h"
 
 #include "apppath.h"
+#include "fixtures.h"
 #include "htmlhelp.h"
 #include "httpserver.h"
 #include "listview.h"
@@ -34,19 +35,10 @@
 
 namespace {
 
-QDateTime at(int d, int m, int y, int hh = 10, int mm = 0, int ss = 0) {
-    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
-}
+using testsupport::at;
 
 QString key(long id) {
     return QStringLiteral("K%1").arg(id);
-}
-
-QStringList column(const ListView* lv, int sub) {
-    QStringList out;
-    for (int i = 1; i <= lv->Count(); ++i)
-        out << (sub == 0 ? lv->Item(i)->Text() : lv->Item(i)->SubItem(sub));
-    return out;
 }
 
 // Captions of a menu's entries, "-" for a separator, "name >" for a sub-menu.
@@ -81,7 +73,7 @@ class TestCommands : public QObject {
 
 private slots:
     void init() {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApp).clear();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         dir = std::make_unique<TestProgramDir>();
         QVERIFY(dir->isValid());
@@ -144,12 +136,12 @@ private slots:
         dir->insertFilm("Alfa", {{"KatCisl", "10"}, {"PuvJm", "First"}});
         dir->insertFilm("Beta", {{"KatCisl", "2"}, {"PuvJm", "Second"}});
         frmMaster* w = open();
-        QCOMPARE(column(w->lvwList, 1), QStringList({"Alfa", "Beta"}));
+        QCOMPARE(testsupport::listColumn(w->lvwList, 1), QStringList({"Alfa", "Beta"}));
         action("SortKatNum")->trigger(); // text order of the number column
-        QCOMPARE(column(w->lvwList, 1), QStringList({"Alfa", "Beta"}));
+        QCOMPARE(testsupport::listColumn(w->lvwList, 1), QStringList({"Alfa", "Beta"}));
         dir->insertFilm("Ačko", {{"KatCisl", "1"}});
         w->findChild<QMenu*>("mnuSeradit")->findChild<QAction*>("SortCZName")->trigger();
-        QCOMPARE(column(w->lvwList, 1), QStringList({"Ačko", "Alfa", "Beta"}));
+        QCOMPARE(testsupport::listColumn(w->lvwList, 1), QStringList({"Ačko", "Alfa", "Beta"}));
 
         // "Cizí název" search through the button's menu, prompt answered by typing.
         QTimer::singleShot(0, [] {
@@ -182,7 +174,7 @@ private slots:
         dir->insertLoan(alice, c, at(2, 2, 2026));
         frmMaster* w = open();
         action("SortKatNum")->trigger();
-        QCOMPARE(column(w->lvwList, 1), QStringList({"Zebra", "Čáp", "Anděl"}));
+        QCOMPARE(testsupport::listColumn(w->lvwList, 1), QStringList({"Zebra", "Čáp", "Anděl"}));
         QVERIFY(w->VypujcenoText().contains(": 2 "));
 
         select(b);
@@ -199,7 +191,7 @@ private slots:
         action("mnuPopSmazat")->trigger();
         QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tDVD").toString(), QString("2"));
         // Czech-title order again, and the deleted film's open loan no longer counts.
-        QCOMPARE(column(w->lvwList, 1), QStringList({"Čáp", "Zebra"}));
+        QCOMPARE(testsupport::listColumn(w->lvwList, 1), QStringList({"Čáp", "Zebra"}));
         QVERIFY(w->VypujcenoText().contains(": 1 "));
         // its loan and nothing else stays in the catalogue
         QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky").toString(), QString("2"));

@@ -4,6 +4,7 @@
 #include "core/mFunction.h"
 
 #include "err.h"
+#include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -21,17 +22,9 @@
 
 namespace {
 
+using testsupport::at;
+
 using V = TestProgramDir::Values;
-
-void clearSettings() {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, kSettingsApp);
-    store.clear();
-    store.sync();
-}
-
-QDateTime at(int d, int m, int y, int hh, int mm, int ss) {
-    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
-}
 
 QStringList keys(const ListView* lv) {
     QStringList out;
@@ -79,7 +72,7 @@ class TestFrmMaster : public QObject {
 
 private slots:
     void init() {
-        clearSettings();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         dir = std::make_unique<TestProgramDir>();
         QVERIFY(dir->isValid());

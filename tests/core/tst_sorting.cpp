@@ -3,6 +3,7 @@
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
 
+#include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -16,16 +17,7 @@
 
 namespace {
 
-QDateTime at(int d, int m, int y, int hh = 10, int mm = 0, int ss = 0) {
-    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
-}
-
-QStringList column(const ListView* lv, int sub) {
-    QStringList out;
-    for (int i = 1; i <= lv->Count(); ++i)
-        out << (sub == 0 ? lv->Item(i)->Text() : lv->Item(i)->SubItem(sub));
-    return out;
-}
+using testsupport::at;
 
 } // namespace
 
@@ -44,7 +36,7 @@ class TestSorting : public QObject {
 
 private slots:
     void init() {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApp).clear();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         dir = std::make_unique<TestProgramDir>();
         QVERIFY(dir->isValid());
@@ -67,26 +59,26 @@ private slots:
         QCOMPARE(lv->SortOrder(), lvwAscending);
 
         click(1); // the order is reversed before the sort: descending first
-        QCOMPARE(column(lv, 0), QStringList({"10", "9", "3a", "2", ""}));
+        QCOMPARE(testsupport::listColumn(lv, 0), QStringList({"10", "9", "3a", "2", ""}));
         QCOMPARE(lv->SortKey(), 0);
         QVERIFY(!lv->Sorted());
         click(1);
-        QCOMPARE(column(lv, 0), QStringList({"", "2", "3a", "9", "10"}));
+        QCOMPARE(testsupport::listColumn(lv, 0), QStringList({"", "2", "3a", "9", "10"}));
 
         // Another column goes on with the same order: this click is descending.
         click(2);
         QCOMPARE(lv->SortKey(), 1);
         QVERIFY(lv->Sorted());
-        QCOMPARE(column(lv, 1), QStringList({"Gama", "Epsilon", "Delta", "Beta", "Alfa"}));
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Gama", "Epsilon", "Delta", "Beta", "Alfa"}));
 
         // A text sort stays on: a refill comes back sorted by the list.
         w->NactiSeznamDVD("KatCisl");
-        QCOMPARE(column(lv, 1), QStringList({"Gama", "Epsilon", "Delta", "Beta", "Alfa"}));
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Gama", "Epsilon", "Delta", "Beta", "Alfa"}));
         // A numeric sort switches it off: a refill shows the query's order.
         click(1);
         QVERIFY(!lv->Sorted());
         w->NactiSeznamDVD("CZJM");
-        QCOMPARE(column(lv, 1), QStringList({"Alfa", "Beta", "Delta", "Epsilon", "Gama"}));
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Alfa", "Beta", "Delta", "Epsilon", "Gama"}));
     }
 
     void datesSortWithUnlentFilmsAsTheZeroDate() {
@@ -102,10 +94,10 @@ private slots:
         ListView* lv = w->lvwList;
         QCOMPARE(lv->Item("K" + QString::number(a))->ForeColor(), PujcenoColor);
         click(5);
-        QCOMPARE(column(lv, 1), QStringList({"Alfa", "Dé", "Beta", "Cé"}));
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Alfa", "Dé", "Beta", "Cé"}));
         QCOMPARE(lv->SortKey(), 4);
         click(5);
-        QCOMPARE(column(lv, 1), QStringList({"Cé", "Beta", "Dé", "Alfa"}));
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Cé", "Beta", "Dé", "Alfa"}));
         // after any header click the lent films are black
         for (int i = 1; i <= lv->Count(); ++i) {
             QCOMPARE(lv->Item(i)->ForeColor(), 0);

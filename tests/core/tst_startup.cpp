@@ -4,6 +4,7 @@
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
 
+#include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -19,12 +20,6 @@
 #include <QTimer>
 
 namespace {
-
-void clearSettings() {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, kSettingsApp);
-    store.clear();
-    store.sync();
-}
 
 frmSplash* visibleSplash() {
     for (QWidget* w : QApplication::topLevelWidgets())
@@ -77,7 +72,7 @@ class TestStartup : public QObject {
 
 private slots:
     void init() {
-        clearSettings();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         versionChecks = versionDialogs = 0;
         newerVersion = false;

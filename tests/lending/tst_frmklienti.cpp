@@ -4,6 +4,7 @@
 #include "lending/frmUser.h"
 
 #include "controls.h"
+#include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -25,11 +26,9 @@
 
 namespace {
 
-using Row = TestProgramDir::Row;
+using testsupport::at;
 
-QDateTime at(int d, int m, int y, int hh = 10, int mm = 0, int ss = 0) {
-    return QDateTime(QDate(y, m, d), QTime(hh, mm, ss));
-}
+using Row = TestProgramDir::Row;
 
 QStringList texts(const QListWidget* list) {
     QStringList out;

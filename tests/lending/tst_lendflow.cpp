@@ -6,6 +6,7 @@
 #include "lending/frmUser.h"
 
 #include "controls.h"
+#include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -40,7 +41,7 @@ class TestLendFlow : public QObject {
 
 private slots:
     void init() {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApp).clear();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         dir = std::make_unique<TestProgramDir>();
         QVERIFY(dir->isValid());

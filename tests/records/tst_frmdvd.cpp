@@ -7,6 +7,7 @@
 
 #include "filedialogs.h"
 #include "filesizelimit.h"
+#include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -99,7 +100,7 @@ class TestFrmDVD : public QObject {
 
 private slots:
     void init() {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApp).clear();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         dir = std::make_unique<TestProgramDir>(true);
         QVERIFY(dir->isValid());

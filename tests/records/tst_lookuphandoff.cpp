@@ -4,6 +4,7 @@
 #include "lookup/frmCSFDFind.h"
 #include "lookup/frmNetFind.h"
 
+#include "fixtures.h"
 #include "msgbox.h"
 #include "progdir.h"
 #include "testmain.h"
@@ -69,7 +70,7 @@ class TestLookupHandoff : public QObject {
 
 private slots:
     void init() {
-        QSettings(QSettings::IniFormat, QSettings::UserScope, kSettingsApp).clear();
+        testsupport::clearProgramSettings();
         rec = std::make_unique<msgbox::Recorder>();
         dir = std::make_unique<TestProgramDir>(true);
         QVERIFY(dir->isValid());
