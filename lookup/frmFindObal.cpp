@@ -11,6 +11,7 @@
 #include "listview.h"
 #include "msgbox.h"
 #include "printer.h"
+#include "savefile.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -24,7 +25,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 namespace {
@@ -269,9 +269,7 @@ void frmFindObal::Command4_Click() {
         QImage picture;
         if (part.open() && DownloadFile(CoverUrl(id), part.fileName()) &&
             readBytes(part.fileName(), &bytes) && picture.loadFromData(bytes)) {
-            QSaveFile out(CoverPath());
-            loaded = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                     out.write(bytes) == bytes.size() && out.commit();
+            loaded = WriteWholeFile(CoverPath(), bytes);
         }
         if (loaded) {
             cover_ = picture;
@@ -310,9 +308,7 @@ void frmFindObal::Command2_Click() {
     QByteArray bytes;
     bool saved = readBytes(CoverPath(), &bytes);
     if (saved) {
-        QSaveFile out(path);
-        saved = out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && out.write(bytes) == bytes.size() &&
-                out.commit();
+        saved = WriteWholeFile(path, bytes);
     }
     if (!saved)
         MsgBox(QStringLiteral("Obal se nepodařilo uložit do souboru\r\n%1").arg(path), vb::vbExclamation);

@@ -10,6 +10,7 @@
 #include "doevents.h"
 #include "err.h"
 #include "msgbox.h"
+#include "savefile.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -24,7 +25,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -320,10 +320,7 @@ void frmNetFind::PredpripravSTR(const QString& name) {
     RichTextBox2->setPlainText(page);
 
     const QString filled = DataPath() + QStringLiteral("finddvdx.htm");
-    QSaveFile out(filled);
-    const QByteArray bytes = cp1250::fromUnicode(RichTextBox2->toPlainText());
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || out.write(bytes) != bytes.size() ||
-        !out.commit()) {
+    if (!WriteWholeFile(filled, cp1250::fromUnicode(RichTextBox2->toPlainText()))) {
         MsgBox(QStringLiteral("Nelze uložit vyhledávací stránku %1.").arg(QDir::toNativeSeparators(filled)),
                vb::vbExclamation);
         return;

@@ -8,10 +8,10 @@
 #include "codepage.h"
 #include "err.h"
 #include "msgbox.h"
+#include "savefile.h"
 #include "vb.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringList>
 
 QString HTMBuf;
@@ -130,18 +130,7 @@ QByteArray PageBytes(const QString& page) {
 }
 
 bool WritePage(const QString& path, const QString& page, QString* error) {
-    QSaveFile file(path);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    if (ok) {
-        const QByteArray bytes = PageBytes(page);
-        ok = file.write(bytes) == bytes.size();
-    }
-    if (ok) ok = file.commit();
-    if (!ok) {
-        if (error) *error = file.errorString();
-        file.cancelWriting();
-    }
-    return ok;
+    return WriteWholeFile(path, PageBytes(page), error);
 }
 
 QString PagePath() {
