@@ -108,12 +108,25 @@ QString descriptionRule(QString w) {
     return vb::Trim(w);
 }
 
+// Start of the photo link, whichever quotes the browser put round the
+// address; -1 when the page has none.
+qsizetype photoLink(const QString& page) {
+    static const QString open = QStringLiteral("<a href=");
+    static const QString call = QStringLiteral("javascript:open_wnd_photo");
+    for (qsizetype at = page.indexOf(open, 0, Qt::CaseInsensitive); at >= 0;
+         at = page.indexOf(open, at + 1, Qt::CaseInsensitive)) {
+        qsizetype value = at + open.size();
+        if (value < page.size() && (page[value] == u'\'' || page[value] == u'"')) ++value;
+        if (QStringView(page).mid(value).startsWith(call, Qt::CaseInsensitive)) return at;
+    }
+    return -1;
+}
+
 // The picture's path under the shop's root, "" when the page has no photo link.
 QString picturePath(const QString& page) {
-    QString w = page;
-    const qsizetype at = find(w, QStringLiteral("<a href='javascript:open_wnd_photo"), NoCase);
+    const qsizetype at = photoLink(page);
     if (at < 0) return QString();
-    w = w.mid(at);
+    QString w = page.mid(at);
     cutFrom(w, QStringLiteral("SRC="), Caps);
     cutFrom(w, QStringLiteral("IMAGES"), Caps);
     remove(w, QStringLiteral("</TABLE>"), NoCase);
@@ -121,6 +134,18 @@ QString picturePath(const QString& page) {
     for (const char* m : {"<BR>", "<", ">", "&nbsp;", "\""})
         remove(w, QLatin1String(m), NoCase);
     return vb::Trim(w);
+}
+
+// The labels that lead to the product page's values, in the order of the boxes.
+const char16_t* const kFieldMarkers[] = {
+    u"<H2 class=title1>", u"Žánr:",        u"Originální název:", u"Režie:", u"Herci:",
+    u"Délka (min.):",     u"Země původu:", u"Rok výroby:",       u"Popis:"};
+
+// A page without any of them is no product page (an error or a blank page).
+bool isProductPage(const QString& page) {
+    for (const char16_t* m : kFieldMarkers)
+        if (page.contains(QString::fromUtf16(m))) return true;
+    return false;
 }
 
 // --- the search page ---------------------------------------------------------
@@ -200,7 +225,7 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     Frame2->hide();
 
     // Found values, outside the window until a product page has come.
-    framData = MakeFrame(this, "framData", QStringLiteral("Nalezená data"), TwipsRect(8910, 45, 8175, 5295));
+    framData = MakeFrame(this, "framData", QStringLiteral("Nalezená data"), TwipsRect(8910, 45, 8880, 5295));
     struct Row {
         const char* label;
         QString caption;
@@ -236,7 +261,7 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     picWenImgNahl->setScaledContents(false);
     chkGetPicture = new QCheckBox(QStringLiteral("Přenášet i obrázek náhledu"), framData);
     chkGetPicture->setObjectName(QStringLiteral("chkGetPicture"));
-    chkGetPicture->setGeometry(TwipsRect(5940, 3090, 2175, 315));
+    chkGetPicture->setGeometry(TwipsRect(5940, 3090, 2880, 315));
     chkGetPicture->setChecked(true);
     Command4 =
         MakeButton(framData, "Command4", QStringLiteral("Vložit data"), TwipsRect(5940, 4860, 1020, 375));
@@ -244,12 +269,14 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     picWait =
         MakeLabel(framData, "picWait",
                   QStringLiteral("Prosím strpení, tato data jsou náročná na získání, může to chvilku trvat!"),
-                  TwipsRect(120, 4830, 5700, 435));
+                  TwipsRect(120, 4800, 5700, 465));
     picWait->setWordWrap(true);
     picWait->setFrameShape(QFrame::Box);
     picWait->setAutoFillBackground(true);
     picWait->setStyleSheet(QStringLiteral("QLabel { background: #FFFFE1; color: #800000; }"));
     picWait->hide();
+    // Opaque: it covers the other panels when shown.
+    framData->setAutoFillBackground(true);
     framData->hide();
 
     // The search page covers the top of the window.
@@ -330,6 +357,7 @@ void frmNetFind::PredpripravSTR(const QString& name) {
 }
 
 void frmNetFind::showSearchPage() {
+    ++listReads_;
     Frame2->hide();
     Frame1->hide();
     wbrFind->setGeometry(TwipsRect(-45, -30, 6225, 2040));
@@ -349,17 +377,25 @@ void frmNetFind::wbrFind_BeforeNavigate2(const QString& address) {
 
 void frmNetFind::wbrFind_DocumentComplete(const QString& address) {
     if (address != ResultPageUrl()) return;
-    setWindowTwips(6030, 3270);
-    Frame2->hide();
-    Frame1->show();
-    Frame1->raise();
-    List1->clear();
-    RichTextBox1->setPlainText(wbrFind->BodyHTML());
-    ZpracujSeznam();
-    if (List1->count() >= 1) cmdDataGet->setEnabled(true);
-    if (List1->count() >= 20)
-        MsgBox(QStringLiteral("Bylo nalezeno více než 20 záznamů,upřesněte zadání! "), vb::vbInformation,
-               QStringLiteral("Hledání přerušeno:"));
+    // The status stays until the page has given its body.
+    const int read = ++listReads_;
+    wbrFind->RequestBodyHTML([this, read](const QString& body) {
+        if (read != listReads_) return;
+        if (body.isEmpty()) {
+            wbrFind_NavigateError(ResultPageUrl());
+            return;
+        }
+        setWindowTwips(6030, 3270);
+        Frame2->hide();
+        showList();
+        List1->clear();
+        RichTextBox1->setPlainText(body);
+        ZpracujSeznam();
+        if (List1->count() >= 1) cmdDataGet->setEnabled(true);
+        if (List1->count() >= 20)
+            MsgBox(QStringLiteral("Bylo nalezeno více než 20 záznamů,upřesněte zadání! "), vb::vbInformation,
+                   QStringLiteral("Hledání přerušeno:"));
+    });
 }
 
 void frmNetFind::wbrFind_NavigateError(const QString& address) {
@@ -378,15 +414,15 @@ void frmNetFind::wbrFind_NavigateError(const QString& address) {
 }
 
 void frmNetFind::ZpracujSeznam() {
-    QString text = RichTextBox1->toPlainText();
-    int pos = 100;
+    // Positions, not copies: a page of thousands of links stays one pass.
+    const QString text = RichTextBox1->toPlainText();
+    qsizetype from = 99;
     for (;;) {
-        const int at = vb::InStr(pos, text, kLinkMarker);
-        if (at == 0) break;
-        text = text.mid(at - 1);
-        const int e = vb::InStr(1, vb::UCase(text), QStringLiteral("</A"));
+        const qsizetype at = from < text.size() ? text.indexOf(kLinkMarker, from) : -1;
+        if (at < 0) break;
+        const qsizetype end = text.indexOf(QStringLiteral("</A"), at, Qt::CaseInsensitive);
         // A page cut off inside the last link: that link is the rest.
-        const QString link = e > 0 ? text.left(e) : text;
+        const QString link = end >= 0 ? text.mid(at, end - at + 1) : text.mid(at);
         ErrState err;
         // A link without a product id is left out; the rest of the list is read.
         Step(err, [&] {
@@ -395,8 +431,8 @@ void frmNetFind::ZpracujSeznam() {
             item->setData(Qt::UserRole, id);
             List1->addItem(item);
         });
-        if (e == 0) break;
-        pos = e + 1;
+        if (end < 0) break;
+        from = end;
     }
     Frame1->setTitle(QStringLiteral("Nalezeno ") + QString::number(List1->count()) +
                      QStringLiteral(" záznamů"));
@@ -447,6 +483,7 @@ void frmNetFind::wbrFind_ProgressChange(int progress, int progressMax) {
 void frmNetFind::cmdDataGet_Click() {
     const QList<QListWidgetItem*> chosen = List1->selectedItems();
     if (chosen.isEmpty()) return;
+    ++productReads_;
     Frame2->show();
     Frame2->raise();
     Frame1->hide();
@@ -462,22 +499,44 @@ void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
     if (address.isEmpty() || address == QLatin1String("http:///") ||
         address.contains(QLatin1String("null.htm")))
         return;
-    RichTextBox2->setPlainText(WebBrowser1->BodyHTML());
-    framData->move(TwipsToPixels(45), TwipsToPixels(45));
-    framData->show();
-    framData->raise();
-    setWindowTwips(8385, 5900);
-    ZpracujDetail();
+    const int read = ++productReads_;
+    WebBrowser1->RequestBodyHTML([this, read](const QString& body) {
+        if (read != productReads_) return;
+        // A page that gave nothing must not pass for a film without data.
+        if (!isProductPage(body)) {
+            productFailed();
+            return;
+        }
+        RichTextBox2->setPlainText(body);
+        Frame1->hide();
+        Frame2->hide();
+        framData->move(TwipsToPixels(45), TwipsToPixels(45));
+        framData->show();
+        framData->raise();
+        setWindowTwips(9090, 5900);
+        ZpracujDetail();
+    });
 }
 
 void frmNetFind::WebBrowser1_NavigateError(const QString& address) {
     if (address.contains(QLatin1String("null.htm"))) return;
+    ++productReads_;
+    productFailed();
+}
+
+void frmNetFind::productFailed() {
     // Back to the list: another product can be chosen, or the look-up left.
     MsgBox(
         QStringLiteral("Stránku vybraného filmu se nepodařilo načíst. Zkontrolujte připojení k Internetu a "
                        "zkuste to znovu."),
         vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
+    framData->hide();
     Frame2->hide();
+    showList();
+}
+
+void frmNetFind::showList() {
+    setWindowTwips(6030, 3270);
     Frame1->show();
     Frame1->raise();
 }
@@ -495,15 +554,11 @@ void frmNetFind::ZpracujDetail() {
         enum { Title, Cell, CellNoNbsp, Description } rule;
     };
     const Field fields[] = {
-        {findCZ, u"<H2 class=title1>", Field::Title},
-        {findZanr, u"Žánr:", Field::Cell},
-        {findPuvodni, u"Originální název:", Field::Cell},
-        {findRezie, u"Režie:", Field::Cell},
-        {findHerci, u"Herci:", Field::Cell},
-        {findDelka, u"Délka (min.):", Field::CellNoNbsp},
-        {findStat, u"Země původu:", Field::CellNoNbsp},
-        {findRok, u"Rok výroby:", Field::CellNoNbsp},
-        {findPopis, u"Popis:", Field::Description},
+        {findCZ, kFieldMarkers[0], Field::Title},          {findZanr, kFieldMarkers[1], Field::Cell},
+        {findPuvodni, kFieldMarkers[2], Field::Cell},      {findRezie, kFieldMarkers[3], Field::Cell},
+        {findHerci, kFieldMarkers[4], Field::Cell},        {findDelka, kFieldMarkers[5], Field::CellNoNbsp},
+        {findStat, kFieldMarkers[6], Field::CellNoNbsp},   {findRok, kFieldMarkers[7], Field::CellNoNbsp},
+        {findPopis, kFieldMarkers[8], Field::Description},
     };
     for (const Field& f : fields) {
         // A field the page lacks stays empty rather than take the previous one's value.

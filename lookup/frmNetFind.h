@@ -65,6 +65,8 @@ public:
     static QString ziskejNazev(const QString& link);
     static qint32 GetID(const QString& link);
 
+    // Reads the result links of the page in RichTextBox1 into List1.
+    void ZpracujSeznam();
     // Cuts the product page in RichTextBox2 into the boxes and fetches the
     // preview picture.
     void ZpracujDetail();
@@ -93,10 +95,14 @@ private:
     void Command1_Click();
     void Command4_Click();
     void Command5_Click();
-    void ZpracujSeznam();
+    void showList();
+    void productFailed();
     void showProgress(int progress, int progressMax);
     void setWindowTwips(int width, int height);
     void showSearchPage();
 
     QString searchPage_; // the search page wbrFind shows
+    // Count of body reads asked for: an answer to an older one is stale.
+    int listReads_ = 0;
+    int productReads_ = 0;
 };

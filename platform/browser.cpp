@@ -16,8 +16,9 @@
 
 namespace {
 
-// A renderer that has not answered by then is not going to.
-constexpr int kScriptTimeoutMs = 20000;
+// A renderer that has not answered by then is stuck in a page script.
+constexpr int kScriptTimeoutMs = 10000;
+int g_scriptTimeout = kScriptTimeoutMs;
 
 // The old control's innerHTML: upper-case tags, its own attribute quoting,
 // upper-case style properties. Closing tags are written for every element
@@ -190,7 +191,7 @@ QVariant WebBrowser::RunScript(const QString& script) {
         wait->loop.quit();
     });
     if (!wait->done) {
-        QTimer::singleShot(kScriptTimeoutMs, &wait->loop, &QEventLoop::quit);
+        QTimer::singleShot(g_scriptTimeout, &wait->loop, &QEventLoop::quit);
         const auto dead =
             connect(page_, &QWebEnginePage::renderProcessTerminated, &wait->loop, &QEventLoop::quit);
         QPointer<WebBrowser> self(this);
@@ -200,7 +201,29 @@ QVariant WebBrowser::RunScript(const QString& script) {
     return wait->result;
 }
 
-QString WebBrowser::BodyHTML() {
-    const QVariant v = RunScript(QString::fromUtf8(kSerialiser));
-    return v.typeId() == QMetaType::QString ? v.toString() : QString();
+int WebBrowser::ScriptTimeout() {
+    return g_scriptTimeout;
+}
+
+void WebBrowser::SetScriptTimeout(int ms) {
+    g_scriptTimeout = ms > 0 ? ms : kScriptTimeoutMs;
+}
+
+void WebBrowser::RequestBodyHTML(std::function<void(const QString&)> done) {
+    // The answer, the time limit or the renderer's death ends the request,
+    // whichever comes first, and only once; the request object carries the
+    // limit and goes with the browser.
+    QPointer<QObject> request = new QObject(this);
+    auto answered = std::make_shared<bool>(false);
+    const auto finish = [this, request, answered, done = std::move(done)](const QString& body) {
+        if (!request || *answered) return;
+        *answered = true;
+        request->deleteLater();
+        post([done, body] { done(body); });
+    };
+    QTimer::singleShot(g_scriptTimeout, request, [finish] { finish(QString()); });
+    connect(page_, &QWebEnginePage::renderProcessTerminated, request, [finish] { finish(QString()); });
+    page_->runJavaScript(
+        QString::fromUtf8(kSerialiser), QWebEngineScript::ApplicationWorld,
+        [finish](const QVariant& v) { finish(v.typeId() == QMetaType::QString ? v.toString() : QString()); });
 }

@@ -23,16 +23,23 @@ public:
     QString LocationURL() const;
     bool Busy() const { return busy_; }
 
-    // The HTML of the body as the old browser serialised it: tag names in
-    // capitals, attribute values bare when they hold only letters, digits and
-    // "_.:/-", in double quotes otherwise and in single quotes when they hold a
-    // double quote, style properties in capitals ("COLOR: green"). "" when
-    // the page has no body or does not answer. Waits for the page in a local
-    // event loop that takes no user input.
-    QString BodyHTML();
-    // Runs a script in the page and waits for its value (Invalid when the
-    // page does not answer).
+    // Asks for the HTML of the body as the old browser serialised it: tag
+    // names in capitals, attribute values bare when they hold only letters,
+    // digits and "_.:/-", in double quotes otherwise and in single quotes when
+    // they hold a double quote, style properties in capitals ("COLOR: green").
+    // `done` gets it later from Qt's loop, once; "" when the page has no body,
+    // its renderer died or it did not answer within ScriptTimeout() (a page
+    // script that spins). Nothing waits meanwhile, so the engine goes on
+    // loading whatever has the focus. Never called after the browser is gone.
+    void RequestBodyHTML(std::function<void(const QString& body)> done);
+    // Runs a script in the page and waits for its value in a local event loop
+    // that takes no user input (Invalid when the page does not answer).
     QVariant RunScript(const QString& script);
+
+    // Milliseconds a page has to answer a script (10 000).
+    static int ScriptTimeout();
+    // Test seam: a shorter limit; 0 or less restores 10 000.
+    static void SetScriptTimeout(int ms);
 
     // The address the events report for a Navigate target.
     static QString AddressOf(const QString& target);

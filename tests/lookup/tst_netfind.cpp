@@ -1,12 +1,16 @@
 #include "apppath.h"
 #include "browser.h"
+#include "captions.h"
 #include "httpserver.h"
+#include "lookup/frmCSFDFind.h"
+#include "lookup/frmFindObal.h"
 #include "lookup/frmNetFind.h"
 #include "lookup/webroots.h"
 #include "msgbox.h"
 #include "testmain.h"
 #include "twips.h"
 
+#include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
@@ -283,6 +287,55 @@ private slots:
         QVERIFY(f.isHidden());
     }
 
+    void slowProductPageChosenWithTheMouse() {
+        // As on a real shop: the product page and its picture take seconds,
+        // and the user works with the mouse, so the focus is on the list.
+        frmNetFind f;
+        f.setWindowModality(Qt::ApplicationModal);
+        f.show();
+        QApplication::setActiveWindow(&f);
+        QVERIFY(waitForSearchPage(f, "finddvd.htm"));
+        HttpServer::Response product;
+        product.body = productPage();
+        // The link in single quotes reaches the parse in double ones.
+        product.body.replace("javascript:open_wnd_photo(\"images/velke/peliky.jpg\")",
+                             "javascript:open_wnd_photo(1234)");
+        product.contentType = "text/html; charset=utf-8";
+        product.delayMs = 3000;
+        server_->route("/zbozi_video.php?id_zbozi=77", product);
+        HttpServer::Response picture;
+        picture.body = jpeg(60, 80);
+        picture.contentType = "image/jpeg";
+        picture.delayMs = 1500;
+        server_->route("/images/nahled/peliky.jpg", picture);
+        showResults(f, resultPage({link(1234, "Pelíšky"), link(77, "Kolja")}));
+        QVERIFY(waitForList(f));
+
+        QTest::mouseClick(f.List1->viewport(), Qt::LeftButton, {},
+                          f.List1->visualItemRect(f.List1->item(1)).center());
+        QCOMPARE(f.List1->currentRow(), 1);
+        QVERIFY(f.List1->hasFocus());
+        QTest::mouseClick(f.cmdDataGet, Qt::LeftButton);
+        QVERIFY(waitForParse(f));
+        QCOMPARE(boxes_->count(), 0);
+        QCOMPARE(f.findCZ->text(), QString("Pelíšky"));
+        QCOMPARE(f.findRok->text(), QString("1999"));
+        QCOMPARE(f.Text1->text(), DataPath() + "webnahl.jpg");
+        QCOMPARE(f.picWenImgNahl->pixmap().size(), QSize(60, 80));
+        // The found values cover the list and the status.
+        QVERIFY(!f.Frame1->isVisible());
+        QVERIFY(!f.Frame2->isVisible());
+        QVERIFY(f.framData->autoFillBackground());
+    }
+
+    void captionsOfTheLookUpsFit() {
+        frmNetFind net;
+        frmCSFDFind film;
+        frmFindObal cover(nullptr);
+        for (QWidget* w : std::initializer_list<QWidget*>{&net, &film, &cover})
+            QCOMPARE(CutCaptions(w).join(" | "), QString());
+    }
+
     void resultRecognition() {
         frmNetFind f;
         f.show();
@@ -436,6 +489,14 @@ private slots:
         QVERIFY(boxes_->last().text.startsWith("Stránku vybraného filmu se nepodařilo načíst."));
         QVERIFY(f.Frame1->isVisible());
         QVERIFY(!f.Frame2->isVisible());
+        QVERIFY(!f.framData->isVisible());
+
+        // A page that answers but holds no product is no found data either.
+        server_->route("/zbozi_video.php?id_zbozi=2", "<html><body></body></html>", "text/html");
+        QTest::mouseClick(f.cmdDataGet, Qt::LeftButton);
+        QVERIFY(waitFor([&] { return boxes_->count() == 3; }));
+        QVERIFY(boxes_->last().text.startsWith("Stránku vybraného filmu se nepodařilo načíst."));
+        QVERIFY(f.Frame1->isVisible());
         QVERIFY(!f.framData->isVisible());
 
         server_->route("/zbozi_video.php?id_zbozi=2", productPage(QString()), "text/html; charset=utf-8");

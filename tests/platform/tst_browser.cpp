@@ -3,6 +3,7 @@
 #include "testmain.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -33,6 +34,17 @@ struct Log : QObject {
     }
 };
 
+// The body as the browser hands it over; "<no answer>" when it never does.
+QString bodyHTML(WebBrowser& b) {
+    QString body = "<no answer>";
+    bool answered = false;
+    b.RequestBodyHTML([&](const QString& html) {
+        body = html;
+        answered = true;
+    });
+    return QTest::qWaitFor([&] { return answered; }, kWait) ? body : QString("<no answer>");
+}
+
 QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
     const QString path = dir.filePath(name);
     QFile f(path);
@@ -53,7 +65,7 @@ class TestBrowser : public QObject {
         QSignalSpy done(&b, &WebBrowser::DocumentComplete);
         b.Navigate(server.url("/p.htm"));
         if (!done.wait(kWait)) return "<no page>";
-        return b.BodyHTML();
+        return bodyHTML(b);
     }
 
 private slots:
@@ -104,7 +116,36 @@ private slots:
         QCOMPARE(log.without("progress"), (QStringList{"before " + address, "complete " + address}));
         QVERIFY(log.events.contains("progress 100/100"));
         QVERIFY(!b.Busy());
-        QCOMPARE(b.BodyHTML(), QString("nic"));
+        QCOMPARE(bodyHTML(b), QString("nic"));
+    }
+
+    void spinningPageGivesNoBodyInTime() {
+        // The page's script never ends, so the serialiser never runs: the
+        // read fails once the time is up, and nothing waits for it meanwhile.
+        const QString file =
+            writeFile(dir_, "spin.htm",
+                      "<html><body>x<script>var c = new MessageChannel(); c.port1.onmessage = function () { "
+                      "for (;;) {} };"
+                      "window.onload = function () { c.port2.postMessage(0); };</script></body></html>");
+        WebBrowser::SetScriptTimeout(800);
+        WebBrowser b;
+        QSignalSpy done(&b, &WebBrowser::DocumentComplete);
+        b.Navigate(file);
+        QVERIFY(done.wait(kWait));
+        QTest::qWait(200);
+        QElapsedTimer clock;
+        clock.start();
+        bool answered = false;
+        QString body = "<no answer>";
+        b.RequestBodyHTML([&](const QString& html) {
+            answered = true;
+            body = html;
+        });
+        QVERIFY(!answered); // never from inside the request
+        QTRY_VERIFY_WITH_TIMEOUT(answered, kWait);
+        WebBrowser::SetScriptTimeout(0);
+        QCOMPARE(body, QString());
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
     }
 
     void failuresAreReportedAsErrors() {

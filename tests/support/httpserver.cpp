@@ -218,6 +218,13 @@ void HttpServer::answer(QTcpSocket* socket, const Request& request) {
         r.body = "<html><body>Not found</body></html>";
     }
     const bool noBody = request.method == "HEAD";
+    if (r.delayMs > 0)
+        QTimer::singleShot(r.delayMs, socket, [socket, r, noBody] { send(socket, r, noBody); });
+    else
+        send(socket, r, noBody);
+}
+
+void HttpServer::send(QTcpSocket* socket, const Response& r, bool noBody) {
     switch (r.stall) {
     case Stall::Silent:
         return;

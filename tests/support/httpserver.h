@@ -46,6 +46,7 @@ public:
         Stall stall = Stall::None;
         int trickleMs = 0;    // > 0: send the body in pieces, one every trickleMs
         int trickleBytes = 1; // size of a piece
+        int delayMs = 0;      // > 0: answer only after that long, as a slow site does
     };
     using Handler = std::function<Response(const Request&)>;
 
@@ -87,6 +88,7 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const Request& request);
+    static void send(QTcpSocket* socket, const Response& r, bool noBody);
     Handler find(const Request& request) const;
 
     QTcpServer* server_;

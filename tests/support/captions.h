@@ -1,0 +1,10 @@
+#pragma once
+// Captions that the Linux fonts do not fit into their controls.
+#include <QStringList>
+
+class QWidget;
+
+// "objectName: caption" of every check box, radio button, label and frame
+// title under `window` whose text is wider (or, wrapped, taller) than its
+// control. Hidden panels count too: they are shown later.
+QStringList CutCaptions(const QWidget* window);
