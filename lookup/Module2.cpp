@@ -8,8 +8,10 @@
 
 QString Utf8ToString(const QByteArray& bytes) {
     // A leading byte order mark is kept and bad bytes become U+FFFD, as the
-    // Windows conversion did.
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    // Windows conversion did; stateless, so a sequence cut off at the end of
+    // the data is bad too rather than kept back for data that never comes.
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::ConvertInitialBom | QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 

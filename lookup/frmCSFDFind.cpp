@@ -186,7 +186,7 @@ void frmCSFDFind::PredpripravSTR(const QString& czName) {
 // Operations
 
 bool frmCSFDFind::DwnFile(const QString& url, const QString& file) {
-    return URLDownloadToFile(url, file);
+    return !closing_ && URLDownloadToFile(url, file);
 }
 
 QString frmCSFDFind::UpravText(const QString& text) {
@@ -218,17 +218,19 @@ void frmCSFDFind::ZpracujDalsiNazvy(const QString& page) {
     QString rest = page.mid(at - 1);
     if (!rest.contains(QStringLiteral("</td></tr>"))) return;
     findPuvName->clear();
+    // Positions, not copies, and the combo filled once: a list of thousands
+    // of titles stays one pass.
     const QString marker = QStringLiteral("vspace='2' ></td><td>");
-    qsizetype p = rest.indexOf(marker);
-    while (p >= 0) {
-        rest = rest.mid(p + marker.size());
-        const qsizetype end = rest.indexOf(QStringLiteral("</"));
+    QStringList titles;
+    for (qsizetype p = rest.indexOf(marker); p >= 0;) {
+        const qsizetype start = p + marker.size();
+        const qsizetype end = rest.indexOf(QStringLiteral("</"), start);
         if (end < 0) break;
-        const QString title = rest.left(end);
-        findPuvName->addItem(title);
-        findPuvName->setEditText(title);
-        p = rest.indexOf(marker);
+        titles << rest.mid(start, end - start);
+        p = rest.indexOf(marker, start);
     }
+    findPuvName->addItems(titles);
+    if (!titles.isEmpty()) findPuvName->setEditText(titles.last());
 }
 
 QString frmCSFDFind::NajdiTextPolozkyString(const QString& text, const QString& startMarker,
@@ -297,6 +299,7 @@ void frmCSFDFind::HledejFilm(const QString& text) {
     const QString file = DataPath() + QStringLiteral("list.find");
     ErrState err;
     if (!DwnFile(address, file) || !Step(err, [&] { RichTextBox1 = ReadUTF8File(file); })) {
+        if (closing_) return;
         MsgBox(QStringLiteral("Pri stahovani doslo k chybe."), vb::vbOKOnly);
         return;
     }
@@ -336,6 +339,7 @@ void frmCSFDFind::ZpracujVysledky() {
 
 bool frmCSFDFind::StahniDetail(const QString& url, const QString& fileName) {
     if (DwnFile(url, DataPath() + fileName)) return true;
+    if (closing_) return false;
     MsgBox(QStringLiteral("Pri detailu došlo k chybě chybe."), vb::vbOKOnly);
     return false;
 }
@@ -487,7 +491,7 @@ void frmCSFDFind::Command2_Click() {
             // without a poster.
             bool fetched = false;
             Step(err, [&] {
-                const QString local = NactiWebNahledURL(Text2->text(), picWenImgNahl);
+                const QString local = closing_ ? QString() : NactiWebNahledURL(Text2->text(), picWenImgNahl);
                 Text2->setText(local);
                 fetched = !local.isEmpty();
             });
@@ -517,16 +521,26 @@ void frmCSFDFind::reject() {}
 
 void frmCSFDFind::closeEvent(QCloseEvent* event) {
     if (busy_ > 0) {
+        // The work under way ends at once (its downloads fail quietly) and
+        // the window closes when it has.
+        closing_ = true;
+        AbortDownloads();
         event->ignore();
         return;
     }
     event->accept();
+    VlozitData = false;
     done(QDialog::Rejected);
 }
 
 void frmCSFDFind::setBusy(bool on) {
     busy_ += on ? 1 : -1;
     const bool idle = busy_ == 0;
+    if (idle && closing_) {
+        closing_ = false;
+        QMetaObject::invokeMethod(
+            this, [this] { close(); }, Qt::QueuedConnection);
+    }
     for (QPushButton* b : {Command1, Command2, cmdInsertData, cmdStorno})
         b->setEnabled(idle);
 }

@@ -100,4 +100,5 @@ private:
     void redrawFrame();
 
     int busy_ = 0;
+    bool closing_ = false; // the close box was pressed while busy
 };

@@ -45,8 +45,10 @@ QString decodeEntities(const QString& text) {
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == QLatin1Char('&')) {
-            const qsizetype semi = text.indexOf(QLatin1Char(';'), i + 1);
-            if (semi > i + 1 && semi - i <= 10) {
+            // An entity is short: the ";" is looked for only that far, so a
+            // text full of "&" stays one pass.
+            const qsizetype semi = QStringView(text).mid(i + 1, 10).indexOf(QLatin1Char(';')) + i + 1;
+            if (semi > i + 1) {
                 const QString name = text.mid(i + 1, semi - i - 1);
                 QString ch;
                 bool ok = false;
@@ -72,15 +74,17 @@ QString decodeEntities(const QString& text) {
 }
 
 // The site writes "Czech&nbsp;(Original)", sometimes with several spaces.
-QString afterSpaces(QString rest) {
+QString afterSpaces(const QString& rest) {
+    qsizetype i = 0;
     for (;;) {
-        rest = rest.trimmed();
-        if (rest.startsWith(QLatin1Char(';')))
-            rest.remove(0, 1);
-        else if (rest.startsWith(kNbsp))
-            rest.remove(0, kNbsp.size());
+        while (i < rest.size() && rest[i].isSpace())
+            ++i;
+        if (i < rest.size() && rest[i] == QLatin1Char(';'))
+            ++i;
+        else if (QStringView(rest).mid(i).startsWith(kNbsp))
+            i += kNbsp.size();
         else
-            return rest;
+            return rest.mid(i).trimmed();
     }
 }
 
@@ -267,7 +271,7 @@ void frmFindObal::Command4_Click() {
         QTemporaryFile part(DataPath() + QStringLiteral("fobl.XXXXXX.part"));
         QByteArray bytes;
         QImage picture;
-        if (part.open() && DownloadFile(CoverUrl(id), part.fileName()) &&
+        if (part.open() && DownloadFile(CoverUrl(id), part.fileName(), Transfer::Picture) &&
             readBytes(part.fileName(), &bytes) && picture.loadFromData(bytes)) {
             loaded = WriteWholeFile(CoverPath(), bytes);
         }

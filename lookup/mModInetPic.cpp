@@ -17,7 +17,7 @@ constexpr long kErrInvalidPicture = 481;
 // replaces the one before.
 QString fetchPreview(const QString& address, const QString& nameOf, QLabel* pic) {
     const QString local = DataPath() + QStringLiteral("webnahl.") + nameOf.right(3);
-    if (!DownloadFile(address, local)) return QString();
+    if (!DownloadFile(address, local, Transfer::Picture)) return QString();
     QPixmap picture;
     if (!QFileInfo::exists(local))
         throw vb::RuntimeError(vb::ErrFileNotFound, QStringLiteral("File not found"));
@@ -28,8 +28,8 @@ QString fetchPreview(const QString& address, const QString& nameOf, QLabel* pic)
 
 } // namespace
 
-bool DownloadFile(const QString& url, const QString& file) {
-    return URLDownloadToFile(url, file);
+bool DownloadFile(const QString& url, const QString& file, Transfer kind) {
+    return URLDownloadToFile(url, file, kind);
 }
 
 QString NactiWebNahled(const QString& relPath, QLabel* pic) {

@@ -1,12 +1,15 @@
 #pragma once
 // Downloads of the look-ups and the fetch of a preview picture.
+#include "download.h"
+
 #include <QString>
 
 class QLabel;
 
-// Downloads `url` into the local file `file` (replaced only on success).
-// True when the transfer succeeded, whatever the content.
-bool DownloadFile(const QString& url, const QString& file);
+// Downloads `url` into the local file `file` (replaced only on success),
+// within the time limit of its kind. True when the transfer succeeded,
+// whatever the content.
+bool DownloadFile(const QString& url, const QString& file, Transfer kind = Transfer::Page);
 
 // Fetches a picture by its path under the e-shop's site root into
 // DataPath() + "webnahl." + the path's last three characters and shows it in

@@ -89,7 +89,7 @@ bool IsNewerVersion(const QString& value, int major, int minor, int revision) {
 
 bool CheckNewVersion() {
     const QString file = DataPath() + QStringLiteral("dvdver.inf");
-    if (!DownloadFile(VersionFileUrl(), file)) return false;
+    if (!DownloadFile(VersionFileUrl(), file, Transfer::VersionCheck)) return false;
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return false;
     // The version file is a short text; an error page in its place can be

@@ -2,12 +2,14 @@
 
 #include "codepage.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QSaveFile>
+#include <QTimer>
 #include <QUrl>
 
 #include <memory>
@@ -17,6 +19,9 @@ namespace {
 constexpr int kDefaultTimeout = 30000;
 constexpr int kMaxRedirects = 20;
 int g_timeout = kDefaultTimeout;
+int g_timeLimit = 0; // 0: the limits of the kinds
+// Transfers under way, innermost last: a nested wait can start another.
+QList<QNetworkReply*> g_running;
 constexpr qint64 kDefaultSizeLimit = qint64(64) * 1024 * 1024;
 qint64 g_sizeLimit = kDefaultSizeLimit;
 
@@ -84,7 +89,29 @@ void SetDownloadSizeLimit(qint64 bytes) {
     g_sizeLimit = bytes > 0 ? bytes : kDefaultSizeLimit;
 }
 
-bool URLDownloadToFile(const QString& url, const QString& file) {
+int DownloadTimeLimit(Transfer kind) {
+    if (g_timeLimit > 0) return g_timeLimit;
+    switch (kind) {
+    case Transfer::Page:
+        return 60000;
+    case Transfer::Picture:
+        return 120000;
+    case Transfer::VersionCheck:
+        return 8000;
+    }
+    return 60000;
+}
+
+void AbortDownloads() {
+    for (QNetworkReply* reply : std::as_const(g_running))
+        reply->abort();
+}
+
+void SetDownloadTimeLimit(int ms) {
+    g_timeLimit = qMax(ms, 0);
+}
+
+bool URLDownloadToFile(const QString& url, const QString& file, Transfer kind) {
     if (file.isEmpty()) return false;
     // A local file by address is a plain copy; its name is not code-page text.
     if (url.trimmed().startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
@@ -100,6 +127,9 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
     if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
 
     QNetworkAccessManager manager;
+    // One limit over every hop: a server that drips or redirects without end
+    // gets no more time than one that answers nothing.
+    const QDeadlineTimer deadline(DownloadTimeLimit(kind));
     bool ok = false;
     qint64 written = 0;
     // Redirects are followed here rather than by Qt, whose own following lost
@@ -117,24 +147,30 @@ bool URLDownloadToFile(const QString& url, const QString& file) {
             return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         };
         const auto isRedirect = [&] { return status() / 100 == 3 && reply->hasRawHeader("Location"); };
-        bool writeFailed = false;
+        bool failed = false;
         const auto take = [&] {
             const QByteArray chunk = reply->readAll();
-            if (isRedirect() || writeFailed || chunk.isEmpty()) return;
+            if (isRedirect() || failed || chunk.isEmpty()) return;
             // An endless body would otherwise keep the caller waiting for ever.
             written += chunk.size();
             if (written > g_sizeLimit || out.write(chunk) != chunk.size()) {
-                writeFailed = true;
+                failed = true;
                 reply->abort();
             }
         };
         QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), take);
         QEventLoop loop;
         QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(qMax<qint64>(deadline.remainingTime(), 0), reply.get(), [&failed, &reply] {
+            failed = true;
+            reply->abort();
+        });
+        g_running.append(reply.get());
         if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+        g_running.removeOne(reply.get());
         if (reply->isOpen()) take();
 
-        if (writeFailed || reply->error() != QNetworkReply::NoError) break;
+        if (failed || reply->error() != QNetworkReply::NoError) break;
         if (isRedirect()) {
             const QUrl next =
                 address.resolved(QUrl::fromEncoded(reply->rawHeader("Location"), QUrl::TolerantMode));

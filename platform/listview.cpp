@@ -2,6 +2,7 @@
 
 #include "czcollate.h"
 #include <QAbstractTableModel>
+#include <QApplication>
 
 #include <QCollator>
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <QMultiHash>
 #include <QPainter>
 #include <QSet>
+#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "err.h"
@@ -19,6 +21,22 @@
 #include "vb.h"
 
 namespace {
+
+// The row height comes from the first row's size hint. A cell filled from a
+// hostile page can hold a megabyte, and shaping all of it would take seconds
+// for a width no column shows: only its start is measured.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        constexpr qsizetype kMeasured = 1024;
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        if (opt.text.size() > kMeasured) opt.text.truncate(kMeasured);
+        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
+        return style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), opt.widget);
+    }
+};
 
 enum : long {
     ErrInvalidPropertyValue = 380,
@@ -692,6 +710,7 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), m_(new ListViewModel(th
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
+    setItemDelegate(new CellDelegate(this));
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -11,8 +11,8 @@
 
 namespace {
 
-// One file for every input: reading it back goes through the same path as a
-// downloaded page.
+// One file for each input in turn, removed once read: reading it back goes
+// through the same path as a downloaded page.
 const QString& pageFile() {
     static const QString path =
         QDir::tempPath() + QStringLiteral("/fuzz_pagetext_%1.find").arg(QCoreApplication::applicationPid());
@@ -37,6 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         f.write(bytes);
         f.close();
         text = ReadUTF8File(pageFile());
+        QFile::remove(pageFile()); // nothing stays behind the run
         if (text != Utf8ToString(bytes)) __builtin_trap();
         break;
     }

@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -379,13 +380,11 @@ private slots:
         routeKolja();
         frmCSFDFind* w = open();
         QList<bool> enabled;
-        QList<bool> closed;
         bool noticeShown = false;
         auto probe = [&] {
             for (QPushButton* b : {w->Command1, w->Command2, w->cmdInsertData, w->cmdStorno})
                 enabled << b->isEnabled();
             QTest::mouseClick(w->cmdStorno, Qt::LeftButton);
-            closed << (w->close() || !w->isVisible());
         };
         server_->route(kSearch, [&](const HttpServer::Request&) {
             probe();
@@ -403,13 +402,37 @@ private slots:
         searchAndPick(w, 1);
         QTest::mouseClick(w->Command2, Qt::LeftButton);
         QCOMPARE(enabled, QList<bool>(8, false));
-        QCOMPARE(closed, QList<bool>({false, false}));
         QVERIFY(noticeShown);
         QVERIFY(w->isVisible());
         QCOMPARE(w->findCZ->text(), QString("Kolja"));
         for (QPushButton* b : {w->Command1, w->Command2, w->cmdInsertData, w->cmdStorno})
             QVERIFY(b->isEnabled());
         QVERIFY(!w->isBusy());
+    }
+
+    void closeBoxWhileLoadingEndsTheWorkAndCloses() {
+        routeKolja();
+        frmCSFDFind* w = open();
+        searchAndPick(w, 1);
+        // The close box while the film page is on its way: the download ends
+        // at once, nothing more is fetched or reported, and the window goes.
+        bool refused = false;
+        server_->route(kKolja, [&](const HttpServer::Request&) {
+            refused = !w->close();
+            HttpServer::Response r;
+            r.stall = HttpServer::Stall::Silent;
+            return r;
+        });
+        server_->clearRequests();
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        QVERIFY(refused);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 5000);
+        QVERIFY2(t.elapsed() < 5000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(server_->requestCount(), 1);
+        QCOMPARE(boxes_->count(), 0);
+        QVERIFY(!w->VlozitData);
     }
 
     void closingSetsTheResult() {

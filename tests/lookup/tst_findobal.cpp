@@ -167,6 +167,9 @@ private slots:
                                                   << "Rock|Rock (live|";
         QTest::newRow("entities") << "<option value=\"5\">Tom &amp; Jerry &foo;&nbsp(&#233;)"
                                   << "Tom & Jerry &foo;|é|";
+        // An entity ends within ten characters of its "&", or it is none.
+        QTest::newRow("entity length") << "<option value=\"5\">A&#00000066;C&#000000066;&nbsp(&&&x&amp;)"
+                                       << "ABC&#000000066;|&&&x&|";
     }
     void optionTexts() {
         QFETCH(QString, option);

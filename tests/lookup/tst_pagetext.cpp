@@ -41,6 +41,9 @@ private slots:
         QVERIFY(text.contains(QChar(0)));
         QVERIFY(text.endsWith(QString::fromUcs4(U"\U0001F600", 1)));
         QCOMPARE(Utf8ToString(QByteArray()), QString());
+        // A sequence cut off by the end of the data is bad, not dropped.
+        QCOMPARE(Utf8ToString("abc\xC3"), QStringLiteral("abc\uFFFD"));
+        QCOMPARE(ReadUTF8File(writeFile(dir_, "cut.find", "k\xC5\xAF\xC5")), QStringLiteral("ků\uFFFD"));
     }
 
     void missingFileRaisesFileNotFound() {

@@ -33,6 +33,7 @@ private slots:
     void cleanup() {
         SetDownloadTimeout(0);
         SetDownloadSizeLimit(0);
+        SetDownloadTimeLimit(0);
     }
 
     void downloadsTheBodyAndRecordsTheRequest() {
@@ -130,6 +131,18 @@ private slots:
         QCOMPARE(readAll(file_), QByteArray("0123456789"));
         SetDownloadTimeout(0);
         QCOMPARE(DownloadTimeout(), 30000);
+
+        // But a server that drips for ever meets the limit on the whole
+        // transfer, redirects included, and the earlier file stays.
+        r.body = QByteArray(1000, 'd');
+        server.route("/drip", r);
+        server.redirect("/via", "/drip");
+        SetDownloadTimeLimit(700);
+        t.start();
+        QVERIFY(!URLDownloadToFile(server.url("/via"), file_, Transfer::Picture));
+        QVERIFY2(t.elapsed() >= 650 && t.elapsed() < 3000, qPrintable(QString::number(t.elapsed())));
+        QCOMPARE(readAll(file_), QByteArray("0123456789"));
+        SetDownloadTimeLimit(0);
     }
 
     void bodyOverTheSizeLimitFailsAndLeavesTheEarlierFile() {
