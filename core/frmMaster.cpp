@@ -596,7 +596,7 @@ void frmMaster::OtevritPridatZaznam(long DVDID) {
     auto* editor = new frmDVD(this);
     editor->Inicializuj(DVDID);
     editor->exec();
-    if (editor->Vysledek == 1) ObnovitZaznam(editor->ID);
+    if (editor->Vysledek == 1 || editor->Zapsano) ObnovitZaznam(editor->ID);
     delete editor;
 }
 

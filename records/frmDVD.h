@@ -60,6 +60,9 @@ public:
     long ID = 0;
     // 0 open or closed by the close box, 1 saved, 2 cancelled.
     int Vysledek = 0;
+    // A save wrote into the catalogue, even when it then failed: the caller
+    // shows the film's row as the catalogue holds it, whatever Vysledek says.
+    bool Zapsano = false;
 
     // --- head
     QLineEdit* txtKatalog;
@@ -155,6 +158,8 @@ private:
     };
     Picture obal_;
     Picture nahled_;
+    // The film could not be read: a save would write the blank form over it.
+    bool loadFailed_ = false;
     void openPicture(int index, QLabel* pathLabel, Picture& pic, const QString& settingKey);
     void savePictureToFile(QLabel* pathLabel);
     void showPicture(int index, const QString& path);

@@ -164,6 +164,29 @@ private slots:
         rec->clear();
     }
 
+    // A client the catalogue would not give is said as a failed read, not as
+    // missing, and the blank form is never saved over it.
+    void unreadClientIsNeverOverwritten() {
+        const long id = dir->insertClient(
+            "Dlužník",
+            {{"USADR", "Ulice 1"}, {"USREGNUM", "V-1"}, {"USPHONE", "777"}, {"USPOZN", "dluží 200"}});
+        const QList<Row> before = clients();
+        const QString catalogue = DBPath;
+        DBPath = dir->dataPath() + "jinde.ddb"; // unreachable
+        auto w = editor(id);
+        DBPath = catalogue;
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.startsWith("Údaje uživatele se nepodařilo z katalogu načíst"),
+                 qPrintable(rec->last().text));
+        fill(w.get(), "Jiný", "Jinde 2");
+        QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->last().text.contains("nic neuložilo"));
+        QVERIFY(w->isVisible());
+        QCOMPARE(clients(), before);
+        rec->clear();
+    }
+
     // A refused check keeps what was typed: the editor stays open and a
     // corrected save then writes it.
     void refusedCheckKeepsTheEditorOpen() {

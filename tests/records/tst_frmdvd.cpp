@@ -310,6 +310,69 @@ private slots:
         QCOMPARE(dir->scalar("SELECT count(*) FROM tDVD"), Variant(0));
     }
 
+    // A film the catalogue would not give: said as a failed read, and the
+    // blank form is never saved over it; a really missing film is "not found".
+    void unreadFilmIsNeverOverwritten() {
+        const long id = dir->insertFilm("Film 1", {{"Herci", "Herec"},
+                                                   {"Obsah", "Děj"},
+                                                   {"Rok", "1999"},
+                                                   {"DiskPocet", 2},
+                                                   {"Jazyk", 2},
+                                                   {"Nabidka", "A|A|A|A|A"},
+                                                   {"Obal_ID", 7},
+                                                   {"Nahled_ID", 8}});
+        const auto before = film(id);
+        frmDVD* w = open(0);
+        {
+            ado::Connection other;
+            other.Open(schema::ConnString(dir->cataloguePath()));
+            other.Execute("BEGIN EXCLUSIVE"); // nobody else reads
+            w->Inicializuj(id);
+        }
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.startsWith("Film se nepodařilo z katalogu načíst"),
+                 qPrintable(rec->last().text));
+        rec->clear();
+        QCOMPARE(w->ID, id);
+        w->txtCZName->setText("Nový název");
+        click(w, "cmdSave"); // the catalogue is back: still nothing written
+        QCOMPARE(rec->count(), 1);
+        QVERIFY(rec->last().text.contains("nic neuložilo"));
+        rec->clear();
+        QVERIFY(w->isVisible() && w->Vysledek == 0);
+        QCOMPARE(film(id), before);
+    }
+
+    // Written in part: the message does not offer Storno as a way back, and
+    // after Storno the main list shows what the catalogue holds.
+    void partlyWrittenSaveAndStorno() {
+        const long id = dir->insertFilm("Starý název");
+        dir->execute("CREATE TRIGGER tNoPicture BEFORE UPDATE OF Obal_ID ON tDVD WHEN NEW.Obal_ID <> 0 "
+                     "BEGIN SELECT RAISE(ABORT, 'no picture'); END");
+        filedialogs::Script dialogs;
+        dialogs.answer(writePicture(dir->path() + "/obal.jpg", Qt::red));
+        QPointer<frmMaster> m = new frmMaster;
+        m->show();
+        m->lvwList->setSelectedItem(m->lvwList->Item(QString("K%1").arg(id)));
+        QString message;
+        QTimer::singleShot(0, [&] {
+            auto* ed = qobject_cast<frmDVD*>(QApplication::activeModalWidget());
+            QVERIFY(ed);
+            ed->txtCZName->setText("Nový název");
+            click(ed, "cmdOpenObalPic");
+            click(ed, "cmdSave");
+            message = rec->last().text;
+            rec->clear();
+            click(ed, "cmdStorno");
+        });
+        m->findChild<QAction*>("mnuPopUpravit")->trigger();
+        QVERIFY2(message.startsWith("Film se nepodařilo uložit celý") && message.contains("ponechá"),
+                 qPrintable(message));
+        QCOMPARE(film(id)["CZJm"], Variant("Nový název"));
+        QCOMPARE(m->lvwList->Item(QString("K%1").arg(id))->SubItem(1), QString("Nový název"));
+        delete m.data();
+    }
+
     void genrePickerAndCodeLists() {
         frmDVD* w = open(0);
         w->txtZanr->setText("Vlastní");
