@@ -96,16 +96,16 @@ private slots:
         QString expected;
         if (kind == "missing") {
             DBPath = dir->dataPath() + "chybi.ddb";
-            expected = "Could not find file '" + DBPath + "'.";
+            expected = "Nelze najít soubor '" + DBPath + "'.";
         } else if (kind == "password") {
             // A catalogue with the tables but another password.
             DBPath = dir->dataPath() + "jine.ddb";
             ado::CreateDatabase(DBPath, "JineHeslo");
-            expected = "password";
+            expected = "Neplatné heslo";
         } else {
             wp = std::make_unique<WriteProtectedFile>(DBPath);
             if (!wp->isProtected()) QSKIP(qPrintable(wp->why()));
-            expected = "write-protected";
+            expected = "chráněna proti zápisu";
         }
         const QString path = DBPath;
         msgbox::Recorder boxes;

@@ -538,7 +538,7 @@ private slots:
         WriteProtectedFile wp(dir->cataloguePath());
         if (!wp.isProtected()) QSKIP(qPrintable(wp.why()));
         click(w, "cmdSave");
-        QVERIFY(rec->boxes()[0].text.contains("write-protected")); // the layer's reason first
+        QVERIFY(rec->boxes()[0].text.contains("chráněna proti zápisu")); // the layer's reason first
         expectSaveFailure(w);
     }
 
