@@ -140,11 +140,14 @@ QString frmMaster::VypujcenoText() const {
 
 void frmMaster::NactiSeznamDVD(const QString& order) {
     ErrState err;
-    OpenConnection();
+    // A list that cannot be read stays as it was: an empty one would say the films are gone.
+    if (!OpenForReading(QStringLiteral("SELECT * from tDVD Order by ") + order,
+                        QStringLiteral("Seznam filmů nelze z katalogu načíst.")))
+        return;
     lvwList->BeginUpdate();
     lvwList->Clear();
 
-    const long films = OpenRecordset(QStringLiteral("SELECT * from tDVD Order by ") + order);
+    const long films = DBRecordset.RecordCount();
     if (RecordsetHasRow()) {
         // The fields are looked up once; a missing one fails each row's step as it would by name.
         auto field = [](const char* name) -> ado::Field* {
@@ -206,6 +209,7 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
 
 void frmMaster::OznacitPujcene(ErrState& err) {
     const long loans = OpenRecordset(kOpenLoansSql);
+    if (ReadFailed(QStringLiteral("Vypůjčené filmy nelze z katalogu načíst, seznam je neukazuje."))) return;
     err.Clear();
     while (RecordsetHasRow()) {
         if (err.isSet()) break;
@@ -232,8 +236,10 @@ void frmMaster::OznacitPujcene(ErrState& err) {
 
 void frmMaster::ObnovitZaznam(long DVDID) {
     ErrState err;
-    OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT * from tDVD WHERE DVDID =") + QString::number(DVDID));
+    if (!OpenForReading(QStringLiteral("SELECT * from tDVD WHERE DVDID =") + QString::number(DVDID),
+                        QStringLiteral("Záznam filmu nelze z katalogu načíst, seznam jej ukazuje tak, jak "
+                                       "byl před úpravou.")))
+        return;
     if (RecordsetHasRow()) {
         err.Clear();
         // A Null field leaves its cell as it was.

@@ -42,16 +42,26 @@ const ErrState& DBFailure() {
     return s_failure;
 }
 
-bool OpenForReading(const QString& sql, const QString& what) {
+bool OpenQuery(const QString& sql) {
     if (openConnection()) OpenRecordset(sql);
-    if (!ReadFailed(what)) return true;
+    if (DBRecordset.State() == ado::adStateOpen) return true;
     CloseConnection();
+    return false;
+}
+
+void ShowReadFailure(const QString& what, const QString& title) {
+    MsgBox(what + QStringLiteral("\n\n") + s_failure.Description, vb::vbOKOnly | vb::vbCritical, title);
+}
+
+bool OpenForReading(const QString& sql, const QString& what) {
+    if (OpenQuery(sql)) return true;
+    ShowReadFailure(what);
     return false;
 }
 
 bool ReadFailed(const QString& what) {
     if (DBRecordset.State() == ado::adStateOpen) return false;
-    MsgBox(what + QStringLiteral("\n\n") + s_failure.Description, vb::vbOKOnly | vb::vbCritical);
+    ShowReadFailure(what);
     return true;
 }
 

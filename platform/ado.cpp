@@ -84,6 +84,12 @@ QString damagedText(const QString& path) {
         .arg(path);
 }
 
+// Nothing more is written into a file found damaged in this run.
+void requireSoundFile(sqlite3* db) {
+    const QString path = fileOf(db);
+    if (damagedFiles().contains(path)) fail(adErrProvider, damagedText(path));
+}
+
 QString lockedText(const QString& path) {
     return QStringLiteral("Databáze '%1' je zamčena jiným uživatelem nebo programem. Zkuste to znovu, až "
                           "ji uvolní.")
@@ -662,7 +668,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         const QString detail = sqliteMessage(db);
         if ((rc & 0xff) == SQLITE_NOTADB)
             fail(adErrBadPassword, QStringLiteral("Neplatné heslo, nebo je soubor '%1' poškozen.").arg(path));
-        if (isDamage(rc, detail)) damagedFiles().insert(path);
+        if (isDamage(rc, detail)) damagedFiles().insert(fileOf(db));
         fail(adErrProvider, describeSqlite(rc, path, detail));
     }
     // A file we may not write opens read-only without a word: refuse it here.
@@ -679,7 +685,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
             version = sqlite3_column_int(st.get(), 0);
         st.reset();
         const int fingerprint = cz::Fingerprint();
-        if (version != fingerprint) {
+        if (version != fingerprint && !damagedFiles().contains(fileOf(db))) {
             const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + kCollationName +
                                    QByteArrayLiteral("; PRAGMA user_version = ") +
                                    QByteArray::number(fingerprint) + QByteArrayLiteral("; COMMIT;");
@@ -707,6 +713,7 @@ long Connection::Execute(const QString& sql) {
         if (rc != SQLITE_OK) failSqlite(d->db, rc);
         p = tail;
         if (!st.get()) continue; // blanks or a comment
+        if (!sqlite3_stmt_readonly(st.get())) requireSoundFile(d->db);
         int step;
         while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
         }
@@ -1177,6 +1184,7 @@ void Recordset::Impl::updateRow() {
     closeChunkBlob();
     if (editMode == adEditNone) return;
     sqlite3* h = db();
+    requireSoundFile(h);
     const bool adding = editMode == adEditAdd;
     std::vector<std::vector<int>> byTable(tables.size());
     for (int i = 0; i < int(cols.size()); ++i)
@@ -1547,6 +1555,7 @@ void Recordset::Delete() {
     if (d->tables.size() != 1)
         fail(adErrFeatureNotAvailable, QStringLiteral("Řádky tohoto dotazu nelze odstranit."));
     sqlite3* h = d->db();
+    requireSoundFile(h);
     const TableInfo& t = d->tables[0];
     Stmt st;
     prepareOrFail(h, "DELETE FROM " + quoteIdent(t.name) + " WHERE " + quoteIdent(t.keyColumn) + " = ?", st);

@@ -324,16 +324,16 @@ void frmDVD::tabMain_Click() {
 
 namespace {
 
-// Fills a list or combo from one code list; the first error stops the fill
-// and is reported with the procedure's name.
+// Fills a list or combo from one code list; an unread list and the first
+// error of the fill are reported with the procedure's name.
 template <class AddEntry>
-void fillFromCatalogue(const QString& sql, const char* nameField, const char* idField, const QString& where,
-                       AddEntry add) {
+void fillFromCatalogue(const QString& sql, const QString& what, const char* nameField, const char* idField,
+                       const QString& where, AddEntry add) {
+    if (!OpenQuery(sql)) {
+        ShowReadFailure(what + QLatin1Char('\n') + where, QStringLiteral("Chyba Aplikace"));
+        return;
+    }
     ErrState err;
-    OpenConnection();
-    err.Clear();
-    OpenRecordset(sql);
-    err.Clear();
     Step(err, [&] {
         while (!DBRecordset.Eof()) {
             add(NullToStr(DBRecordset.Fields(QLatin1String(nameField)).Value()),
@@ -353,7 +353,8 @@ void fillFromCatalogue(const QString& sql, const char* nameField, const char* id
 
 void frmDVD::Refresh_ZanrLST() {
     lstZanr->clear();
-    fillFromCatalogue(QStringLiteral("SELECT * from tZanr"), "ZNAME", "ZID",
+    fillFromCatalogue(QStringLiteral("SELECT * from tZanr"),
+                      QStringLiteral("Seznam žánrů nelze z katalogu načíst."), "ZNAME", "ZID",
                       QStringLiteral("Chyba : Refresh_ZanrCBO, frmDVD"),
                       [this](const QString& name, qint64 id) {
                           auto* item = new QListWidgetItem(name, lstZanr);
@@ -363,7 +364,8 @@ void frmDVD::Refresh_ZanrLST() {
 
 void frmDVD::Refresh_OddelCBO() {
     cboOddel->clear();
-    fillFromCatalogue(QStringLiteral("SELECT * from tOddeleni"), "OdJm", "ODID",
+    fillFromCatalogue(QStringLiteral("SELECT * from tOddeleni"),
+                      QStringLiteral("Seznam oddělení nelze z katalogu načíst."), "OdJm", "ODID",
                       QStringLiteral("Chyba : Refresh_OddelCBO, frmDVD"),
                       [this](const QString& name, qint64 id) { cboOddel->addItem(name, id); });
 }

@@ -1,7 +1,9 @@
 #include "core/Main.h"
 #include "core/frmFindStr.h"
 #include "core/frmMaster.h"
+#include "core/mDatabase.h"
 #include "core/mFunction.h"
+#include "lending/mPujcky.h"
 
 #include "err.h"
 #include "fixtures.h"
@@ -13,6 +15,7 @@
 #include "twips.h"
 #include "vb.h"
 
+#include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPointer>
@@ -261,6 +264,51 @@ private slots:
         QVERIFY(!lv->FindItem(QString("K%1").arg(nok)));
         w->ObnovitZaznam(424242); // no such film: only the loans are marked again
         QCOMPARE(lv->Count(), 3);
+    }
+
+    // One damaged page in the film table: the list says the catalogue is
+    // damaged and what to do, shows no zero totals, and nothing more is
+    // written into the file.
+    void damagedCatalogueIsSaidAndNotWritten() {
+        const long client = dir->insertClient("Klient");
+        dir->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
+                     "INSERT INTO tDVD (CZJm, KatCisl, Obsah) SELECT 'Film ' || x, x, hex(randomblob(100)) "
+                     "FROM n");
+        {
+            QFile f(dir->cataloguePath());
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.size() > 60 * 8192);
+            f.seek(49 * 8192);
+            f.write(QByteArray(8192, '\x5a'));
+        }
+        frmMaster* w = open();
+        QCOMPARE(rec->count(), 1);
+        const QString text = rec->last().text;
+        QVERIFY2(text.startsWith("Seznam filmů nelze z katalogu načíst.") && text.contains("je poškozen") &&
+                     text.contains("záložní kopie"),
+                 qPrintable(text));
+        QVERIFY(!w->CelkemText().contains(": 0"));
+        rec->clear();
+
+        QVERIFY(!ZapsatPujcku(qint32(client), 1));
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.contains("je poškozen"), qPrintable(rec->last().text));
+        rec->clear();
+        QCOMPARE(dir->scalar("SELECT count(*) FROM tPujcky"), ado::Variant(0));
+    }
+
+    // A row whose refresh cannot be read is said and left as it was.
+    void unreadRowRefreshIsSaid() {
+        const long id = dir->insertFilm("Film");
+        frmMaster* w = open();
+        const QString catalogue = DBPath;
+        DBPath = dir->dataPath() + "jinde.ddb";
+        w->ObnovitZaznam(id);
+        DBPath = catalogue;
+        QCOMPARE(rec->count(), 1);
+        QVERIFY(rec->last().text.startsWith("Záznam filmu nelze z katalogu načíst"));
+        rec->clear();
+        QCOMPARE(w->lvwList->Item(QString("K%1").arg(id))->SubItem(1), QString("Film"));
+        QCOMPARE(w->CelkemText(), QString("  Celkem záznamů : 1  "));
     }
 
     void recolorBlackensButKeepsBorrowers() {

@@ -576,8 +576,9 @@ private slots:
         rs.Close();
     }
 
-    // One damaged page inside the film table: the query says so.
-    void damagedFileIsSaid() {
+    // One damaged page inside the film table: the query says so, and nothing
+    // more is written into the file in this run.
+    void damagedFileIsSaidAndNotWritten() {
         cn.Execute(
             "WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
             "INSERT INTO tDVD (CZJm, KatCisl, Obsah) SELECT 'Film ' || x, x, hex(randomblob(100)) FROM n");
@@ -595,6 +596,20 @@ private slots:
         QCOMPARE(errorNumber([&] { rs.Open("SELECT * FROM tDVD ORDER BY CZJm", cn); }, &why),
                  long(ado::adErrProvider));
         QVERIFY2(why.contains("je poškozen") && why.contains("záložní kopie"), qPrintable(why));
+        QCOMPARE(errorNumber([&] { cn.Execute("INSERT INTO tZanr (ZNAME) VALUES ('Nový')"); }, &why),
+                 long(ado::adErrProvider));
+        QVERIFY2(why.contains("je poškozen"), qPrintable(why));
+        rs.Open("SELECT * FROM tOddeleni WHERE 0", cn);
+        rs.AddNew();
+        rs("OdJm") = "Nové";
+        QVERIFY(errorNumber([&] { rs.Update(); }) != 0);
+        rs.CancelUpdate();
+        rs.Close();
+        cn.Close();
+        QCOMPARE(dir->scalar("SELECT count(*) FROM tZanr").toLong() +
+                     dir->scalar("SELECT count(*) FROM tOddeleni").toLong(),
+                 0L);
+        cn.Open(conn());
     }
 
     void openIsCheap() {
