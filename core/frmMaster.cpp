@@ -9,6 +9,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
+#include "lending/mPujcky.h"
 #include "lookup/frmFindObal.h"
 #include "lookup/mNewVersion.h"
 #include "printing/frmTisknout.h"
@@ -631,12 +632,14 @@ void frmMaster::vratitFilm(long DVDID) {
     OpenConnection();
     OpenRecordset(kOpenLoansSql.chopped(1) + QStringLiteral(" and tDVD.DVDID=") + QString::number(DVDID) +
                   QLatin1Char(';'));
+    bool written = true;
     if (RecordsetHasRow()) {
         Step(err, [] { DBRecordset.Fields(QStringLiteral("PDATVRACENI")) = ado::Variant(vb::Now()); });
-        Step(err, [] { DBRecordset.Update(); });
+        written = Step(err, [] { DBRecordset.Update(); });
     }
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
+    if (!written) PujckaNezapsana(QStringLiteral("Vrácení se nepodařilo zapsat"), err);
 }
 
 void frmMaster::SmazatZaznam(long DVDID) {
@@ -648,11 +651,14 @@ void frmMaster::SmazatZaznam(long DVDID) {
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * FROM tDVD WHERE DVDID=") + QString::number(DVDID) +
                   QLatin1Char(';'));
+    bool deleted = true;
     if (RecordsetHasRow()) {
-        Step(err, [] { DBRecordset.Delete(); });
+        deleted = Step(err, [] { DBRecordset.Delete(); });
         Step(err, [] { DBRecordset.Update(); });
     }
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
+    if (!deleted)
+        MsgBox(QStringLiteral("Film se nepodařilo z katalogu smazat.\n\n") + err.Description, vb::vbCritical);
     NactiSeznamDVD(QStringLiteral("CZJM"));
 }

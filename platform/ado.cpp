@@ -84,12 +84,6 @@ QString damagedText(const QString& path) {
         .arg(path);
 }
 
-// Nothing more is written into a file found damaged in this run.
-void requireSoundFile(sqlite3* db) {
-    const QString path = fileOf(db);
-    if (damagedFiles().contains(path)) fail(adErrProvider, damagedText(path));
-}
-
 QString lockedText(const QString& path) {
     return QStringLiteral("Databáze '%1' je zamčena jiným uživatelem nebo programem. Zkuste to znovu, až "
                           "ji uvolní.")
@@ -100,6 +94,14 @@ QString readOnlyText(const QString& path) {
     return QStringLiteral("Databáze '%1' je chráněna proti zápisu: lze ji číst, ale ne měnit. Nic se "
                           "nezapsalo.")
         .arg(path);
+}
+
+// A write-protected file (opened for reading) and one found damaged in this
+// run are not written: the write fails before anything is changed.
+void requireWritableFile(sqlite3* db) {
+    const QString path = fileOf(db);
+    if (sqlite3_db_readonly(db, "main") == 1) fail(adErrProvider, readOnlyText(path));
+    if (damagedFiles().contains(path)) fail(adErrProvider, damagedText(path));
 }
 
 // The failure in words of a Czech database engine; `detail` is SQLite's own
@@ -671,10 +673,9 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         if (isDamage(rc, detail)) damagedFiles().insert(fileOf(db));
         fail(adErrProvider, describeSqlite(rc, path, detail));
     }
-    // A file we may not write opens read-only without a word: refuse it here.
-    if (sqlite3_db_readonly(db, "main") == 1)
-        fail(adErrProvider,
-             QStringLiteral("Databáze '%1' je chráněna proti zápisu: lze ji číst, ale ne měnit.").arg(path));
+    // A file we may not write (on a CD, a read-only share) opens for reading;
+    // every write then fails with readOnlyText.
+    const bool writable = sqlite3_db_readonly(db, "main") == 0;
 
     // Indexes in the Czech order are rebuilt when the collator's order changed.
     {
@@ -685,7 +686,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
             version = sqlite3_column_int(st.get(), 0);
         st.reset();
         const int fingerprint = cz::Fingerprint();
-        if (version != fingerprint && !damagedFiles().contains(fileOf(db))) {
+        if (version != fingerprint && writable && !damagedFiles().contains(fileOf(db))) {
             const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + kCollationName +
                                    QByteArrayLiteral("; PRAGMA user_version = ") +
                                    QByteArray::number(fingerprint) + QByteArrayLiteral("; COMMIT;");
@@ -713,7 +714,7 @@ long Connection::Execute(const QString& sql) {
         if (rc != SQLITE_OK) failSqlite(d->db, rc);
         p = tail;
         if (!st.get()) continue; // blanks or a comment
-        if (!sqlite3_stmt_readonly(st.get())) requireSoundFile(d->db);
+        if (!sqlite3_stmt_readonly(st.get())) requireWritableFile(d->db);
         int step;
         while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
         }
@@ -1184,7 +1185,7 @@ void Recordset::Impl::updateRow() {
     closeChunkBlob();
     if (editMode == adEditNone) return;
     sqlite3* h = db();
-    requireSoundFile(h);
+    requireWritableFile(h);
     const bool adding = editMode == adEditAdd;
     std::vector<std::vector<int>> byTable(tables.size());
     for (int i = 0; i < int(cols.size()); ++i)
@@ -1555,7 +1556,7 @@ void Recordset::Delete() {
     if (d->tables.size() != 1)
         fail(adErrFeatureNotAvailable, QStringLiteral("Řádky tohoto dotazu nelze odstranit."));
     sqlite3* h = d->db();
-    requireSoundFile(h);
+    requireWritableFile(h);
     const TableInfo& t = d->tables[0];
     Stmt st;
     prepareOrFail(h, "DELETE FROM " + quoteIdent(t.name) + " WHERE " + quoteIdent(t.keyColumn) + " = ?", st);

@@ -3,20 +3,27 @@
 #include "core/frmMaster.h"
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
+#include "lending/frmUser.h"
 #include "lending/mPujcky.h"
+#include "printing/frmTisknout.h"
+#include "records/frmDVD.h"
+#include "records/frmZanr.h"
 
 #include "err.h"
 #include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "shell.h"
 #include "statusbar.h"
 #include "testmain.h"
 #include "twips.h"
 #include "vb.h"
 
+#include <QAction>
 #include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -294,6 +301,86 @@ private slots:
         QVERIFY2(rec->last().text.contains("je poškozen"), qPrintable(rec->last().text));
         rec->clear();
         QCOMPARE(dir->scalar("SELECT count(*) FROM tPujcky"), ado::Variant(0));
+    }
+
+    // A write-protected catalogue (a CD, a read-only share) is browsed as
+    // usual; each write says why it cannot be done and writes nothing.
+    void writeProtectedCatalogueCanBeBrowsed() {
+        const long client = dir->insertClient("Klient", {{"USADR", "Ulice 1"}});
+        const long genre = dir->insertGenre("Horor");
+        const long alfa = dir->insertFilm("Alfa", {{"Zanr", "Horor"}});
+        const long beta = dir->insertFilm("Beta");
+        dir->insertLoan(client, beta, at(1, 1, 2026));
+        QFile file(dir->cataloguePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        WriteProtectedFile wp(dir->cataloguePath());
+        if (!wp.isProtected()) QSKIP(qPrintable(wp.why()));
+
+        frmMaster* w = open();
+        QCOMPARE(rec->count(), 0);
+        QCOMPARE(keys(w->lvwList), QStringList({QString("K%1").arg(alfa), QString("K%1").arg(beta)}));
+        QCOMPARE(w->VypujcenoText(), QString("  Vypůjčených záznamů : 1  "));
+        w->findChild<QAction*>("SortKatNum")->trigger();
+        QCOMPARE(w->lvwList->Count(), 2);
+        w->NajdiZaznam("CZ", "bet");
+        QCOMPARE(w->SelectedDVDID(), beta);
+        {
+            shell::Recorder shellRec;
+            frmTisknout print(w);
+            print.Command1->click();
+            QCOMPARE(shellRec.count(), 1);
+        }
+        QCOMPARE(rec->count(), 0);
+
+        auto refused = [&](const char* what) {
+            QVERIFY2(rec->count() == 1, what);
+            QVERIFY2(rec->last().text.contains("chráněna proti zápisu"), qPrintable(rec->last().text));
+            rec->clear();
+        };
+        {
+            frmDVD editor;
+            editor.Inicializuj(alfa);
+            QCOMPARE(editor.txtCZName->text(), QString("Alfa"));
+            editor.txtCZName->setText("Změněno");
+            editor.cmdSave->click();
+            refused("film save");
+        }
+        // a return and a delete: asked for, then refused
+        rec->answer(vb::vbYes);
+        w->PujcitVratit(); // Beta is lent
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->boxes()[0].text.startsWith("Opravdu vrátit film"));
+        QVERIFY(rec->last().text.contains("chráněna proti zápisu"));
+        rec->clear();
+        w->lvwList->setSelectedItem(w->lvwList->Item(QString("K%1").arg(alfa)));
+        rec->answer(vb::vbYes);
+        w->findChild<QAction*>("mnuPopSmazat")->trigger();
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->boxes()[0].text.startsWith("Opravdu vymazat"));
+        QVERIFY(rec->last().text.contains("chráněna proti zápisu"));
+        rec->clear();
+        QVERIFY(!ZapsatPujcku(qint32(client), qint32(alfa)));
+        refused("lend");
+        {
+            frmZanr editor;
+            editor.ID = qint32(genre);
+            editor.ReadData();
+            editor.txtZanr->setText("Komedie");
+            editor.cmdSave->click();
+            refused("code list");
+        }
+        {
+            frmUser editor;
+            editor.lblUSID->setText(QString::number(client));
+            editor.ReadData();
+            editor.txtUSPHONE->setText("777");
+            QVERIFY(!editor.SaveData());
+            refused("client");
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == before);
     }
 
     // A row whose refresh cannot be read is said and left as it was.

@@ -97,13 +97,33 @@ private slots:
         t.close();
         QVERIFY(errorNumber([&] { c.Open(schema::ConnString(text)); }, &why) != 0);
         QVERIFY2(why.contains("Nerozpoznaný formát databáze"), qPrintable(why));
+    }
 
-        // Write-protected: it would open read-only without a word.
+    // Write-protected (a CD, a read-only share): read as usual, and every
+    // write refused before anything changes.
+    void writeProtectedFileOpensForReading() {
+        const long id = dir->insertFilm("Jen ke čtení");
+        cn.Close();
         WriteProtectedFile wp(dir->cataloguePath());
         if (!wp.isProtected()) QSKIP(qPrintable(wp.why()));
-        QCOMPARE(errorNumber([&] { c.Open(conn()); }, &why), long(ado::adErrProvider));
+        cn.Open(conn());
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM tDVD", cn);
+        QCOMPARE(rs("CZJm").Value(), Variant("Jen ke čtení"));
+        rs("CZJm") = "Jiný";
+        QString why;
+        QCOMPARE(errorNumber([&] { rs.Update(); }, &why), long(ado::adErrProvider));
         QVERIFY2(why.contains("chráněna proti zápisu"), qPrintable(why));
-        QCOMPARE(c.State(), long(ado::adStateClosed));
+        rs.CancelUpdate();
+        QCOMPARE(errorNumber([&] { rs.Delete(); }), long(ado::adErrProvider));
+        rs.AddNew();
+        rs("CZJm") = "Nový";
+        QCOMPARE(errorNumber([&] { rs.Update(); }), long(ado::adErrProvider));
+        rs.CancelUpdate();
+        rs.Close();
+        QCOMPARE(errorNumber([&] { cn.Execute(QString("DELETE FROM tDVD WHERE DVDID=%1").arg(id)); }),
+                 long(ado::adErrProvider));
+        QCOMPARE(dir->scalar("SELECT count(*) FROM tDVD"), Variant(1));
     }
 
     void fileIsEncrypted() {
