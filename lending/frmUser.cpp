@@ -31,27 +31,17 @@ QLineEdit* lineBox(QWidget* parent, const char* name, int top, int width, int li
     auto* box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(TwipsToPixels(1800), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(315));
-    box->setMaxLength(limit);
+    LimitLineBox(box, limit);
     return box;
 }
 
-// A multi-line box that takes no more than `limit` characters, a line end
-// counting as the two it is stored as.
 QPlainTextEdit* multiLineBox(QWidget* parent, const char* name, int top, int height, int limit) {
     auto* box = new QPlainTextEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(TwipsToPixels(1800), TwipsToPixels(top), TwipsToPixels(4000), TwipsToPixels(height));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
-    QObject::connect(box, &QPlainTextEdit::textChanged, box, [box, limit] {
-        const QString text = BoxText(box);
-        if (text.size() <= limit) return;
-        QString cut = text.left(limit);
-        if (cut.endsWith(QLatin1Char('\r'))) cut.chop(1); // never half a line end
-        const QSignalBlocker block(box);
-        SetBoxText(box, cut);
-        box->moveCursor(QTextCursor::End);
-    });
+    LimitMultiLineBox(box, limit);
     return box;
 }
 
@@ -167,12 +157,12 @@ void frmUser::ReadData() {
                 if (!v.isNull()) set(v.toString());
             });
         };
-        fill("USNAME", [&](const QString& s) { txtUSNAME->setText(s); });
+        fill("USNAME", [&](const QString& s) { SetControlText(txtUSNAME, s); });
         fill("USADR", [&](const QString& s) { SetBoxText(txtUSADR, s); });
-        fill("USPHONE", [&](const QString& s) { txtUSPHONE->setText(s); });
-        fill("USMAIL", [&](const QString& s) { txtUSMAIL->setText(s); });
+        fill("USPHONE", [&](const QString& s) { SetControlText(txtUSPHONE, s); });
+        fill("USMAIL", [&](const QString& s) { SetControlText(txtUSMAIL, s); });
         fill("USPOZN", [&](const QString& s) { SetBoxText(txtUSPOZN, s); });
-        fill("USREGNUM", [&](const QString& s) { txtUSREGNUM->setText(s); });
+        fill("USREGNUM", [&](const QString& s) { SetControlText(txtUSREGNUM, s); });
         fill("USID", [&](const QString& s) { lblUSID->setText(s); });
     }
     CloseConnection();

@@ -4,6 +4,7 @@
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
 
+#include "controls.h"
 #include "err.h"
 #include "msgbox.h"
 #include "vb.h"
@@ -99,15 +100,16 @@ void frmDVD::Inicializuj(long id) {
                                                           {txtKatalog, "KatCisl"},
                                                           {txtZanr, "Zanr"},
                                                           {txtDisk, "DiskPocet"}};
+        // Line boxes show a value from its first character; multi-line boxes keep it as stored.
         for (const auto& [box, name] : lines)
-            Step(err, [&] { box->setText(fieldText(name)); });
-        Step(err, [&] { txtPopis->setPlainText(fieldText("Obsah")); });
+            Step(err, [&] { SetControlText(box, fieldText(name)); });
+        Step(err, [&] { SetBoxText(txtPopis, fieldText("Obsah")); });
         const QList<QPair<QLineEdit*, const char*>> more{
             {txtStat, "Stat"}, {txtRezie, "Rezie"}, {txtRok, "Rok"}, {txtDelka, "Delka"}};
         for (const auto& [box, name] : more)
-            Step(err, [&] { box->setText(fieldText(name)); });
-        Step(err, [&] { txtHerci->setPlainText(fieldText("Herci")); });
-        Step(err, [&] { txtPozn->setPlainText(fieldText("Poznamka")); });
+            Step(err, [&] { SetControlText(box, fieldText(name)); });
+        Step(err, [&] { SetBoxText(txtHerci, fieldText("Herci")); });
+        Step(err, [&] { SetBoxText(txtPozn, fieldText("Poznamka")); });
 
         Step(err, [&] { StrToChk(chkMenu, fieldText("Nabidka")); });
         Step(err, [&] { StrToChk(chkSound, fieldText("JazykDetail")); });
@@ -187,15 +189,15 @@ void frmDVD::cmdSave_Click() {
         if (!katalogBlank) Step(err, [&] { setField("KatCisl", txtKatalog->text()); });
         Step(err, [&] { setField("Zanr", txtZanr->text()); });
         Step(err, [&] { setField("DiskPocet", vb::CInt(ado::Variant(txtDisk->text()))); });
-        Step(err, [&] { setField("Obsah", txtPopis->toPlainText()); });
+        Step(err, [&] { setField("Obsah", BoxText(txtPopis)); });
         Step(err, [&] { setField("Jazyk", ZjistiJazyk()); });
         Step(err, [&] { setField("Stat", txtStat->text()); });
-        Step(err, [&] { setField("Rezie", vb::Left(txtRezie->text(), 35)); });
+        Step(err, [&] { setField("Rezie", vb::LeftChars(txtRezie->text(), 35)); });
         Step(err, [&] { setField("Delka", txtDelka->text()); });
         Step(err, [&] { setField("Rok", txtRok->text()); });
         Step(err, [&] { setField("Oddel_ID", selectedDepartment(cboOddel)); });
-        Step(err, [&] { setField("Herci", txtHerci->toPlainText()); });
-        Step(err, [&] { setField("Poznamka", txtPozn->toPlainText()); });
+        Step(err, [&] { setField("Herci", BoxText(txtHerci)); });
+        Step(err, [&] { setField("Poznamka", BoxText(txtPozn)); });
         Step(err, [&] { setField("Nabidka", ChkToStr(chkMenu, 4)); });
         Step(err, [&] { setField("JazykDetail", ChkToStr(chkSound, 8)); });
         Step(err, [&] { setField("Titulky", ChkToStr(chkTitle, 6)); });

@@ -26,6 +26,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTabBar>
+#include <QTextCursor>
 #include <QTimer>
 #include <QToolBar>
 
@@ -162,7 +163,7 @@ private slots:
                                            {"PuvJm", "Cosy Dens"},
                                            {"Zanr", ""},
                                            {"DiskPocet", 2},
-                                           {"Obsah", "Řádek 1\nŘádek 2"},
+                                           {"Obsah", "Řádek 1\r\nŘádek 2"}, // line ends as CR LF
                                            {"Jazyk", 1},
                                            {"Stat", ""},
                                            {"Rezie", QString("Jan Hřebejk").leftJustified(35, 'x')},
@@ -249,6 +250,37 @@ private slots:
         QCOMPARE(film(bare)["DiskPocet"], Variant(1));
         QCOMPARE(film(bare)["Jazyk"], Variant(0));
         QCOMPARE(film(bare)["Oddel_ID"], Variant(999));
+    }
+
+    // A film opened and saved unchanged is stored unchanged; an edited box
+    // stores its line ends as CR LF; a director is cut at whole characters.
+    void textComesBackUnchanged() {
+        const QString longTitle = QString("Začátek ") + QString(40000, 'x');
+        const QString obsah = QString::fromUtf8("a\u00a0b\u2028c\r\nd\re\nf\u2029g");
+        const QString emoji = QString::fromUtf8("\U0001F3AC");
+        const long id = dir->insertFilm(longTitle, {{"Obsah", obsah},
+                                                    {"Herci", "Herec 1\nHerec 2"},
+                                                    {"Poznamka", "p1\r\np2"},
+                                                    {"Rezie", QString(34, 'r') + emoji + "zz"}});
+        frmDVD* w = open(id);
+        QCOMPARE(w->txtCZName->cursorPosition(), 0); // shown from its first character
+        click(w, "cmdSave");
+        auto r = film(id);
+        QCOMPARE(r["CZJm"].toString(), longTitle);
+        QCOMPARE(r["Obsah"].toString(), obsah);
+        QCOMPARE(r["Herci"].toString(), QString("Herec 1\nHerec 2"));
+        QCOMPARE(r["Rezie"].toString(), QString(34, 'r') + emoji);
+
+        w = open(id);
+        w->txtPozn->moveCursor(QTextCursor::End);
+        QTest::keyClicks(w->txtPozn, "3");
+        QTest::keyClick(w->txtHerci, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClick(w->txtHerci, Qt::Key_Return);
+        click(w, "cmdSave");
+        r = film(id);
+        QCOMPARE(r["Poznamka"].toString(), QString("p1\r\np23"));
+        QCOMPARE(r["Herci"].toString(), QString("Herec 1\r\nHerec 2\r\n"));
+        QCOMPARE(r["Obsah"].toString(), obsah);
     }
 
     void flagStrings_data() {
