@@ -9,6 +9,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
+#include "lending/mPujcky.h"
 #include "lookup/frmFindObal.h"
 #include "lookup/mNewVersion.h"
 #include "printing/frmTisknout.h"
@@ -140,11 +141,14 @@ QString frmMaster::VypujcenoText() const {
 
 void frmMaster::NactiSeznamDVD(const QString& order) {
     ErrState err;
-    OpenConnection();
+    // A list that cannot be read stays as it was: an empty one would say the films are gone.
+    if (!OpenForReading(QStringLiteral("SELECT * from tDVD Order by ") + order,
+                        QStringLiteral("Seznam filmů nelze z katalogu načíst.")))
+        return;
     lvwList->BeginUpdate();
     lvwList->Clear();
 
-    const long films = OpenRecordset(QStringLiteral("SELECT * from tDVD Order by ") + order);
+    const long films = DBRecordset.RecordCount();
     if (RecordsetHasRow()) {
         // The fields are looked up once; a missing one fails each row's step as it would by name.
         auto field = [](const char* name) -> ado::Field* {
@@ -206,6 +210,7 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
 
 void frmMaster::OznacitPujcene(ErrState& err) {
     const long loans = OpenRecordset(kOpenLoansSql);
+    if (ReadFailed(QStringLiteral("Vypůjčené filmy nelze z katalogu načíst, seznam je neukazuje."))) return;
     err.Clear();
     while (RecordsetHasRow()) {
         if (err.isSet()) break;
@@ -232,8 +237,10 @@ void frmMaster::OznacitPujcene(ErrState& err) {
 
 void frmMaster::ObnovitZaznam(long DVDID) {
     ErrState err;
-    OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT * from tDVD WHERE DVDID =") + QString::number(DVDID));
+    if (!OpenForReading(QStringLiteral("SELECT * from tDVD WHERE DVDID =") + QString::number(DVDID),
+                        QStringLiteral("Záznam filmu nelze z katalogu načíst, seznam jej ukazuje tak, jak "
+                                       "byl před úpravou.")))
+        return;
     if (RecordsetHasRow()) {
         err.Clear();
         // A Null field leaves its cell as it was.
@@ -596,7 +603,7 @@ void frmMaster::OtevritPridatZaznam(long DVDID) {
     auto* editor = new frmDVD(this);
     editor->Inicializuj(DVDID);
     editor->exec();
-    if (editor->Vysledek == 1) ObnovitZaznam(editor->ID);
+    if (editor->Vysledek == 1 || editor->Zapsano) ObnovitZaznam(editor->ID);
     delete editor;
 }
 
@@ -625,12 +632,14 @@ void frmMaster::vratitFilm(long DVDID) {
     OpenConnection();
     OpenRecordset(kOpenLoansSql.chopped(1) + QStringLiteral(" and tDVD.DVDID=") + QString::number(DVDID) +
                   QLatin1Char(';'));
+    bool written = true;
     if (RecordsetHasRow()) {
         Step(err, [] { DBRecordset.Fields(QStringLiteral("PDATVRACENI")) = ado::Variant(vb::Now()); });
-        Step(err, [] { DBRecordset.Update(); });
+        written = Step(err, [] { DBRecordset.Update(); });
     }
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
+    if (!written) PujckaNezapsana(QStringLiteral("Vrácení se nepodařilo zapsat"), err);
 }
 
 void frmMaster::SmazatZaznam(long DVDID) {
@@ -642,11 +651,14 @@ void frmMaster::SmazatZaznam(long DVDID) {
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * FROM tDVD WHERE DVDID=") + QString::number(DVDID) +
                   QLatin1Char(';'));
+    bool deleted = true;
     if (RecordsetHasRow()) {
-        Step(err, [] { DBRecordset.Delete(); });
+        deleted = Step(err, [] { DBRecordset.Delete(); });
         Step(err, [] { DBRecordset.Update(); });
     }
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
+    if (!deleted)
+        MsgBox(QStringLiteral("Film se nepodařilo z katalogu smazat.\n\n") + err.Description, vb::vbCritical);
     NactiSeznamDVD(QStringLiteral("CZJM"));
 }

@@ -22,15 +22,47 @@ void releaseObjects() {
     if (DBConnection.State() == ado::adStateOpen) Step(err, [] { DBConnection.Close(); });
 }
 
+ErrState s_failure;
+
+bool openConnection() {
+    releaseObjects();
+    s_failure.Clear();
+    DBPath.remove(QChar(0));
+    DBConnString = schema::kConnHead + DBPath + schema::kConnTail;
+    return Step(s_failure, [] { DBConnection.Open(DBConnString, QString(), QString(), -1); });
+}
+
 } // namespace
 
 void OpenConnection() {
-    releaseObjects();
-    DBPath.remove(QChar(0));
-    DBConnString = schema::kConnHead + DBPath + schema::kConnTail;
-    ErrState err;
-    if (!Step(err, [] { DBConnection.Open(DBConnString, QString(), QString(), -1); }))
-        MsgBox(err.Description, vb::vbOKOnly);
+    if (!openConnection()) MsgBox(s_failure.Description, vb::vbOKOnly);
+}
+
+const ErrState& DBFailure() {
+    return s_failure;
+}
+
+bool OpenQuery(const QString& sql) {
+    if (openConnection()) OpenRecordset(sql);
+    if (DBRecordset.State() == ado::adStateOpen) return true;
+    CloseConnection();
+    return false;
+}
+
+void ShowReadFailure(const QString& what, const QString& title) {
+    MsgBox(what + QStringLiteral("\n\n") + s_failure.Description, vb::vbOKOnly | vb::vbCritical, title);
+}
+
+bool OpenForReading(const QString& sql, const QString& what) {
+    if (OpenQuery(sql)) return true;
+    ShowReadFailure(what);
+    return false;
+}
+
+bool ReadFailed(const QString& what) {
+    if (DBRecordset.State() == ado::adStateOpen) return false;
+    ShowReadFailure(what);
+    return true;
 }
 
 long OpenRecordset(const QString& sql, bool append) {
@@ -38,7 +70,11 @@ long OpenRecordset(const QString& sql, bool append) {
     long result = 0;
     Step(err, [] { DBRecordset.Close(); }); // fails on a fresh recordset; that is fine
     err.Clear();
-    Step(err, [&] { DBRecordset.Open(sql, DBConnection, ado::adOpenKeyset, ado::adLockPessimistic, -1); });
+    // The connection's failure, when it did not open, stays the reason.
+    if (!Step(err,
+              [&] { DBRecordset.Open(sql, DBConnection, ado::adOpenKeyset, ado::adLockPessimistic, -1); }) &&
+        !s_failure.isSet())
+        s_failure = err;
     Step(err, [&] {
         if (!DBRecordset.Eof()) result = DBRecordset.RecordCount();
     });

@@ -27,6 +27,21 @@ void CloseRecordset();
 void CloseConnection();
 // True while DBRecordset is open on a row.
 bool RecordsetHasRow();
+
+// Why this operation's OpenConnection or OpenRecordset failed (Number 0 when
+// neither did); kept until the next OpenConnection.
+const ErrState& DBFailure();
+// Opens the catalogue and runs sql into DBRecordset for reading, showing no
+// box; false when the catalogue or the query could not be opened (DBFailure
+// says why; the connection is closed again).
+bool OpenQuery(const QString& sql);
+// One box for a read that failed: `what`, then the reason.
+void ShowReadFailure(const QString& what, const QString& title = QString());
+// OpenQuery, with ShowReadFailure(what) when it fails: the caller then shows
+// no empty result as if the catalogue held nothing.
+bool OpenForReading(const QString& sql, const QString& what);
+// When DBRecordset is not open (its query failed), ShowReadFailure(what) and true.
+bool ReadFailed(const QString& what);
 // Moves DBRecordset on; false, with the error kept in err, when it cannot (a
 // loop over the rows must not spin on one row).
 bool MoveNextRow(ErrState& err);

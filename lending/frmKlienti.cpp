@@ -214,10 +214,12 @@ QAction* frmKlienti::ToolbarButton(const QString& key) const {
 
 void frmKlienti::NactiList() {
     ErrState err;
+    // A list that cannot be read stays as it was: an empty one would say there are no clients.
+    if (!OpenForReading(QStringLiteral("SELECT * from tUser order by USNAME"),
+                        QStringLiteral("Seznam uživatelů se nepodařilo z katalogu načíst.")))
+        return;
     lvwUsers->BeginUpdate();
     Step(err, [&] { lvwUsers->Clear(); });
-    OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT * from tUser order by USNAME"));
     while (RecordsetHasRow()) {
         ListItem* itm = nullptr;
         Step(err, [&] {
@@ -302,11 +304,10 @@ bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
     return true;
 }
 
-void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
+bool frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
     ErrState err;
     list->clear();
-    OpenConnection();
-    OpenRecordset(sql);
+    if (!OpenForReading(sql, QStringLiteral("Seznam filmů se nepodařilo z katalogu načíst."))) return false;
     while (RecordsetHasRow()) {
         Step(err, [&] {
             auto* entry = new QListWidgetItem(NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()));
@@ -316,28 +317,30 @@ void frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
         if (!MoveNextRow(err)) break;
     }
     CloseConnection();
+    return true;
 }
 
 void frmKlienti::KVypujceni_Obnovit() {
     if (!CaptionForClient(lblKZapujceni, QStringLiteral("Volné filmy k zapůjčení : "))) return;
     lendClient_ = ClientId();
-    FillFilms(
+    const bool filled = FillFilms(
         lstPujcit,
         QStringLiteral("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  "
                        "WHERE  p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid "
                        "=DVDID and pdatvraceni is null) ORDER BY CZJM;"));
-    picVypujcit->show();
+    picVypujcit->setVisible(filled); // an unread panel would say there is nothing
 }
 
 void frmKlienti::Vratit_Obnovit() {
     if (!CaptionForClient(lblVratit, QStringLiteral("Vypůjčené filmy k vrácení: "))) return;
     returnClient_ = ClientId();
-    FillFilms(lstVratit,
-              QStringLiteral(
-                  "SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
-                  " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
-                  QString::number(ClientId()) + QStringLiteral(") ORDER BY CZJM;"));
-    picVratit->show();
+    const bool filled = FillFilms(
+        lstVratit,
+        QStringLiteral(
+            "SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE "
+            " p_dvdid =DVDID and pdatvraceni is null and P_UID=") +
+            QString::number(ClientId()) + QStringLiteral(") ORDER BY CZJM;"));
+    picVratit->setVisible(filled);
 }
 
 void frmKlienti::Historie_Obnovit() {
@@ -345,13 +348,13 @@ void frmKlienti::Historie_Obnovit() {
     ErrState err;
     txtHistorie->clear();
     QString text;
-    OpenConnection();
-    OpenRecordset(
+    const bool filled = OpenForReading(
         QStringLiteral("SELECT tDVD.CZJm, tPujcky.PDatPujcky, tPujcky.PDatVraceni, tUser.USID FROM tUser "
                        "INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = "
                        "tPujcky.P_UID Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
-        QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"));
-    while (RecordsetHasRow()) {
+            QString::number(ClientId()) + QStringLiteral(")) ORDER BY tPujcky.PDatVraceni DESC;"),
+        QStringLiteral("Historii výpůjček se nepodařilo z katalogu načíst."));
+    while (filled && RecordsetHasRow()) {
         Step(err, [&] {
             text += NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()) + QStringLiteral(" vráceno : ") +
                     vb::DateToText(DBRecordset(QStringLiteral("PDatVraceni")).Value().toDateTime()) +
@@ -361,7 +364,7 @@ void frmKlienti::Historie_Obnovit() {
     }
     CloseConnection();
     SetBoxText(txtHistorie, text);
-    picHistorie->show();
+    picHistorie->setVisible(filled);
 }
 
 bool frmKlienti::PujcDVD(qint32 clientId, qint32 filmId) {

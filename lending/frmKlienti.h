@@ -85,7 +85,8 @@ private:
     // The panel's caption for the selected client; false (said in a box) when there is none.
     bool CaptionForClient(QLabel* caption, const QString& prefix);
     qint32 ClientId() const;
-    void FillFilms(QListWidget* list, const QString& sql);
+    // False (said in a box) when the films could not be read.
+    bool FillFilms(QListWidget* list, const QString& sql);
     void MovePanel(QFrame* panel);
 
     void BulkWrite(QListWidget* list, qint32 client, bool (frmKlienti::*write)(qint32, qint32),

@@ -68,9 +68,10 @@ void frmPujcDVD::LendAndWait(QWidget* owner, long DVDID, const QString& czTitle)
 void frmPujcDVD::ReadData() {
     ErrState err;
     Combo1->clear();
-    OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT * from tUser ORDER BY USNAME"));
-    while (DBRecordset.State() == ado::adStateOpen && !DBRecordset.Eof()) {
+    clientsRead_ = OpenForReading(QStringLiteral("SELECT * from tUser ORDER BY USNAME"),
+                                  QStringLiteral("Seznam uživatelů se nepodařilo z katalogu načíst."));
+    if (!clientsRead_) return;
+    while (RecordsetHasRow()) {
         Step(err, [&] {
             Combo1->addItem(NullToStr(DBRecordset(QStringLiteral("USNAME")).Value()),
                             vb::CLng(DBRecordset(QStringLiteral("USID")).Value()));
@@ -88,6 +89,12 @@ void frmPujcDVD::Init(qint32 DVDID, const QString& czTitle) {
 }
 
 void frmPujcDVD::Zapujcit() {
+    if (!clientsRead_) { // not "no client": that would invite adding one twice
+        MsgBox(QStringLiteral("Není možné zapůjčit, seznam uživatelů se nepodařilo z katalogu načíst. "
+                              "Zkuste to znovu, až bude katalog přístupný."),
+               vb::vbCritical, QStringLiteral("Půjčovna"));
+        return;
+    }
     if (Combo1->currentIndex() < 0) {
         MsgBox(QStringLiteral("Není možné zapůjčit, neexistuje uživatel, je nutné ho nejprve vytvořit!"),
                vb::vbCritical, QStringLiteral("Půjčovna"));

@@ -50,4 +50,5 @@ private:
     void Command1_Click();
 
     qint32 dvdId_ = 0;
+    bool clientsRead_ = false; // Combo1 holds the clients the catalogue has
 };

@@ -31,27 +31,17 @@ QLineEdit* lineBox(QWidget* parent, const char* name, int top, int width, int li
     auto* box = new QLineEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(TwipsToPixels(1800), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(315));
-    box->setMaxLength(limit);
+    LimitLineBox(box, limit);
     return box;
 }
 
-// A multi-line box that takes no more than `limit` characters, a line end
-// counting as the two it is stored as.
 QPlainTextEdit* multiLineBox(QWidget* parent, const char* name, int top, int height, int limit) {
     auto* box = new QPlainTextEdit(parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(TwipsToPixels(1800), TwipsToPixels(top), TwipsToPixels(4000), TwipsToPixels(height));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
-    QObject::connect(box, &QPlainTextEdit::textChanged, box, [box, limit] {
-        const QString text = BoxText(box);
-        if (text.size() <= limit) return;
-        QString cut = text.left(limit);
-        if (cut.endsWith(QLatin1Char('\r'))) cut.chop(1); // never half a line end
-        const QSignalBlocker block(box);
-        SetBoxText(box, cut);
-        box->moveCursor(QTextCursor::End);
-    });
+    LimitMultiLineBox(box, limit);
     return box;
 }
 
@@ -148,26 +138,32 @@ void frmUser::Kontrola(bool& ok) {
 
 void frmUser::ReadData() {
     ErrState err;
-    OpenConnection();
-    OpenRecordset(QStringLiteral("SELECT * from tUser WHERE USID=") + lblUSID->text());
-    if (lblUSID->text() != QLatin1String("0")) {
-        if (!RecordsetHasRow()) {
-            MsgBox(QStringLiteral("Záznam k úpravě nenalezen!"), vb::vbCritical, kWriteTitle);
-        } else {
-            auto fill = [&](const char* field, auto&& set) {
-                Step(err, [&] {
-                    const ado::Variant v = DBRecordset.Fields(QLatin1String(field)).Value();
-                    if (!v.isNull()) set(v.toString());
-                });
-            };
-            fill("USNAME", [&](const QString& s) { txtUSNAME->setText(s); });
-            fill("USADR", [&](const QString& s) { SetBoxText(txtUSADR, s); });
-            fill("USPHONE", [&](const QString& s) { txtUSPHONE->setText(s); });
-            fill("USMAIL", [&](const QString& s) { txtUSMAIL->setText(s); });
-            fill("USPOZN", [&](const QString& s) { SetBoxText(txtUSPOZN, s); });
-            fill("USREGNUM", [&](const QString& s) { txtUSREGNUM->setText(s); });
-            fill("USID", [&](const QString& s) { lblUSID->setText(s); });
-        }
+    readFailed_ = false;
+    if (lblUSID->text() == QLatin1String("0")) return; // a new client: nothing to read
+    // A client that could not be read is not missing: say so, and keep the blank form from being saved over
+    // it.
+    if (!OpenForReading(QStringLiteral("SELECT * from tUser WHERE USID=") + lblUSID->text(),
+                        QStringLiteral("Údaje uživatele se nepodařilo z katalogu načíst, okno je proto "
+                                       "neukazuje a nedovolí je uložit."))) {
+        readFailed_ = true;
+        return;
+    }
+    if (!RecordsetHasRow()) {
+        MsgBox(QStringLiteral("Záznam k úpravě nenalezen!"), vb::vbCritical, kWriteTitle);
+    } else {
+        auto fill = [&](const char* field, auto&& set) {
+            Step(err, [&] {
+                const ado::Variant v = DBRecordset.Fields(QLatin1String(field)).Value();
+                if (!v.isNull()) set(v.toString());
+            });
+        };
+        fill("USNAME", [&](const QString& s) { SetControlText(txtUSNAME, s); });
+        fill("USADR", [&](const QString& s) { SetBoxText(txtUSADR, s); });
+        fill("USPHONE", [&](const QString& s) { SetControlText(txtUSPHONE, s); });
+        fill("USMAIL", [&](const QString& s) { SetControlText(txtUSMAIL, s); });
+        fill("USPOZN", [&](const QString& s) { SetBoxText(txtUSPOZN, s); });
+        fill("USREGNUM", [&](const QString& s) { SetControlText(txtUSREGNUM, s); });
+        fill("USID", [&](const QString& s) { lblUSID->setText(s); });
     }
     CloseConnection();
 }
@@ -176,6 +172,13 @@ bool frmUser::SaveData() {
     ErrState err;
     const QString id = lblUSID->text();
     const bool isNew = id == QLatin1String("0");
+    if (readFailed_ && !isNew) {
+        MsgBox(QStringLiteral("Údaje uživatele se při otevření okna nepodařilo z katalogu načíst. Uložením "
+                              "by se přepsaly prázdným formulářem, proto se nic neuložilo.\r\nZavřete okno "
+                              "tlačítkem Storno a otevřete uživatele znovu, až bude katalog přístupný."),
+               vb::vbCritical, kWriteTitle);
+        return false;
+    }
     OpenConnection();
     const bool connected = DBConnection.State() == ado::adStateOpen;
     OpenRecordset(QStringLiteral("SELECT * from tUser WHERE USID=") + id, isNew);

@@ -22,7 +22,8 @@ public:
     // (said in a box). False when the catalogue could not be written (said in
     // a box); the boxes stay as typed and lblUSID names the row if it exists now.
     bool SaveData();
-    // Fills the boxes from the row named by lblUSID; nothing for "0".
+    // Fills the boxes from the row named by lblUSID; nothing for "0". A read
+    // that fails is said, and SaveData then refuses to write over the client.
     void ReadData();
     // Checks name and address; shows the reasons when they fail.
     void Kontrola(bool& ok);
@@ -43,4 +44,7 @@ protected:
 private:
     void cmdSave_Click();
     void cmdStorno_Click();
+
+    // ReadData could not read the client: a save would write the blank form over it.
+    bool readFailed_ = false;
 };

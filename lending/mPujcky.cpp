@@ -6,15 +6,19 @@
 #include "msgbox.h"
 #include "vb.h"
 
-namespace {
-
-void failed(const QString& what, const ErrState& err) {
+void PujckaNezapsana(const QString& what, const ErrState& err) {
+    // The guess only where the layer gave no reason (a write-protected or damaged file is not "open
+    // elsewhere").
+    const bool why = !err.Description.isEmpty();
     QString message =
-        what + QStringLiteral(", katalog nelze zapsat (možná je právě otevřen v jiném programu).\r\n"
-                              "Co bylo zapsáno předtím, zůstává zapsáno.");
-    if (!err.Description.isEmpty()) message += QStringLiteral("\r\n\r\n") + err.Description;
+        what + (why ? QStringLiteral(", katalog nelze zapsat.")
+                    : QStringLiteral(", katalog nelze zapsat (možná je právě otevřen v jiném programu)."));
+    message += QStringLiteral("\r\nCo bylo zapsáno předtím, zůstává zapsáno.");
+    if (why) message += QStringLiteral("\r\n\r\n") + err.Description;
     MsgBox(message, vb::vbCritical, QStringLiteral("Půjčovna"));
 }
+
+namespace {
 
 void requireOpen() {
     if (DBConnection.State() != ado::adStateOpen || DBRecordset.State() != ado::adStateOpen)
@@ -37,7 +41,7 @@ bool ZapsatPujcku(qint32 clientId, qint32 filmId) {
         DBRecordset.Update();
     });
     CloseConnection();
-    if (!written) failed(QStringLiteral("Výpůjčku se nepodařilo zapsat"), err);
+    if (!written) PujckaNezapsana(QStringLiteral("Výpůjčku se nepodařilo zapsat"), err);
     return written;
 }
 
@@ -54,6 +58,6 @@ bool ZapsatVraceni(qint32 filmId) {
         DBRecordset.Update();
     });
     CloseConnection();
-    if (!written) failed(QStringLiteral("Vrácení se nepodařilo zapsat"), err);
+    if (!written) PujckaNezapsana(QStringLiteral("Vrácení se nepodařilo zapsat"), err);
     return written;
 }

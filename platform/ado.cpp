@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QRandomGenerator>
+#include <QSet>
 #include <QTemporaryFile>
 
 #include <sys/mman.h>
@@ -50,17 +51,137 @@ const char kCollationName[] = "CZ";
 }
 
 [[noreturn]] void failClosed() {
-    fail(adErrObjectClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+    fail(adErrObjectClosed, QStringLiteral("Operace není povolena, je-li objekt zavřen."));
+}
+
+[[noreturn]] void failOpen() {
+    fail(adErrObjectOpen, QStringLiteral("Operace není povolena, je-li objekt otevřen."));
+}
+
+[[noreturn]] void failNoCurrent() {
+    fail(adErrNoCurrentRecord, QStringLiteral("Hodnota BOF nebo EOF je True, nebo byl aktuální záznam "
+                                              "odstraněn. Požadovaná operace vyžaduje aktuální záznam."));
 }
 
 QString sqliteMessage(sqlite3* db) {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
-// Maps an SQLite failure to an ADO-style error.
-[[noreturn]] void failSqlite(sqlite3* db, int rc, const QString& context = QString()) {
-    const QString msg = sqliteMessage(db);
-    const QString text = context.isEmpty() ? msg : context + QStringLiteral(" (") + msg + QLatin1Char(')');
+QString fileOf(sqlite3* db) {
+    const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+    return name ? QString::fromUtf8(name) : QString();
+}
+
+// Files found damaged in this run: nothing more is written into them.
+QSet<QString>& damagedFiles() {
+    static QSet<QString> files;
+    return files;
+}
+
+QString damagedText(const QString& path) {
+    return QStringLiteral("Soubor databáze '%1' je poškozen. Obnovte jej ze záložní kopie; do poškozeného "
+                          "souboru program nic nezapíše.")
+        .arg(path);
+}
+
+QString lockedText(const QString& path) {
+    return QStringLiteral("Databáze '%1' je zamčena jiným uživatelem nebo programem. Zkuste to znovu, až "
+                          "ji uvolní.")
+        .arg(path);
+}
+
+QString readOnlyText(const QString& path) {
+    return QStringLiteral("Databáze '%1' je chráněna proti zápisu: lze ji číst, ale ne měnit. Nic se "
+                          "nezapsalo.")
+        .arg(path);
+}
+
+// A write-protected file (opened for reading) and one found damaged in this
+// run are not written: the write fails before anything is changed.
+void requireWritableFile(sqlite3* db) {
+    const QString path = fileOf(db);
+    if (sqlite3_db_readonly(db, "main") == 1) fail(adErrProvider, readOnlyText(path));
+    if (damagedFiles().contains(path)) fail(adErrProvider, damagedText(path));
+}
+
+// The failure in words of a Czech database engine; `detail` is SQLite's own
+// text, kept only where it is the database's or a rule's own wording.
+QString describeSqlite(int rc, const QString& path, const QString& detail) {
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return lockedText(path);
+    case SQLITE_CORRUPT:
+        return damagedText(path);
+    case SQLITE_NOTADB:
+        return QStringLiteral("Soubor '%1' není databáze tohoto programu, nebo je poškozen.").arg(path);
+    case SQLITE_FULL:
+        return QStringLiteral("Na disku není dost volného místa pro zápis do databáze '%1'. Nic se "
+                              "nezapsalo; uvolněte místo a zkuste to znovu.")
+            .arg(path);
+    case SQLITE_READONLY:
+        return readOnlyText(path);
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("Soubor databáze '%1' nelze otevřít.").arg(path);
+    case SQLITE_IOERR:
+        switch (rc) {
+        case SQLITE_IOERR_READ:
+        case SQLITE_IOERR_SHORT_READ:
+            return QStringLiteral("Čtení souboru databáze '%1' z disku selhalo.").arg(path);
+        case SQLITE_IOERR_WRITE:
+        case SQLITE_IOERR_FSYNC:
+        case SQLITE_IOERR_TRUNCATE:
+            return QStringLiteral("Zápis do souboru databáze '%1' selhal, na disku patrně není dost volného "
+                                  "místa. Nic se nezapsalo; uvolněte místo a zkuste to znovu.")
+                .arg(path);
+        default:
+            return QStringLiteral("Práce se souborem databáze '%1' na disku selhala.").arg(path);
+        }
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        return QStringLiteral("Přístup k databázi '%1' byl odepřen.").arg(path);
+    case SQLITE_NOMEM:
+        return QStringLiteral("Pro práci s databází nestačí paměť.");
+    case SQLITE_TOOBIG:
+        return QStringLiteral("Hodnota je pro databázi příliš velká.");
+    case SQLITE_CONSTRAINT:
+        return QStringLiteral("Databáze záznam odmítla (%1).").arg(detail);
+    case SQLITE_MISMATCH:
+        return QStringLiteral("Hodnota se nehodí do pole databáze (%1).").arg(detail);
+    case SQLITE_ERROR: {
+        const auto after = [&](const char* head) { return detail.mid(qsizetype(std::strlen(head))); };
+        if (detail.startsWith(QLatin1String("no such table: ")))
+            return QStringLiteral("Databáze nemůže najít tabulku nebo dotaz '%1'.")
+                .arg(after("no such table: "));
+        if (detail.startsWith(QLatin1String("no such column: ")))
+            return QStringLiteral("Databáze nemůže najít pole '%1'.").arg(after("no such column: "));
+        if (detail.startsWith(QLatin1String("no such rowid")))
+            return QStringLiteral("Řádek už v databázi není: mezitím byl smazán.");
+        if (detail.contains(QLatin1String("malformed"))) return damagedText(path);
+        if (detail.startsWith(QLatin1String("near ")) || detail.contains(QLatin1String("syntax")))
+            return QStringLiteral("Chyba syntaxe v dotazu (%1).").arg(detail);
+        return QStringLiteral("Dotaz nelze provést (%1).").arg(detail);
+    }
+    default:
+        return QStringLiteral("Chyba databáze '%1' (kód %2).").arg(path).arg(rc);
+    }
+}
+
+bool isDamage(int rc, const QString& detail) {
+    const int primary = rc & 0xff;
+    return primary == SQLITE_CORRUPT ||
+           (primary == SQLITE_ERROR && detail.contains(QLatin1String("malformed")));
+}
+
+// Maps an SQLite failure to an ADO-style error with a Czech description; a
+// damaged file is remembered.
+[[noreturn]] void failSqlite(sqlite3* db, int rc) {
+    const int extended = sqlite3_extended_errcode(db);
+    if ((extended & 0xff) == (rc & 0xff)) rc = extended;
+    const QString detail = sqliteMessage(db);
+    const QString path = fileOf(db);
+    if (isDamage(rc, detail) && !path.isEmpty()) damagedFiles().insert(path);
+    const QString text = describeSqlite(rc, path, detail);
     const int primary = rc & 0xff;
     if (primary == SQLITE_ERROR) fail(adErrSyntax, text);
     if (primary == SQLITE_MISMATCH) fail(adErrTypeMismatch, text);
@@ -78,7 +199,7 @@ QByteArray derivedKey(const QByteArray& password, const QByteArray& salt) {
     if (PKCS5_PBKDF2_HMAC_SHA1(password.constData(), int(password.size()),
                                reinterpret_cast<const unsigned char*>(salt.constData()), int(salt.size()),
                                kKdfIterations, kKeySize, reinterpret_cast<unsigned char*>(key.data())) != 1)
-        fail(adErrProvider, QStringLiteral("The key of the database could not be derived."));
+        fail(adErrProvider, QStringLiteral("Klíč databáze se nepodařilo odvodit."));
     cache.insert(id, key);
     return key;
 }
@@ -390,7 +511,7 @@ private:
         if (!b) throw std::bad_alloc();
         if (blocks_.size() >= (size_t(1) << (32 - kShift))) {
             std::free(b);
-            fail(adErrProvider, QStringLiteral("The query result is too large."));
+            fail(adErrProvider, QStringLiteral("Výsledek dotazu je příliš velký."));
         }
         blocks_.push_back(b);
         big_.push_back(big);
@@ -498,12 +619,12 @@ sqlite3* Connection::handle() const {
 
 void Connection::Open(const QString& connString, const QString& /*user*/, const QString& /*password*/,
                       long /*options*/) {
-    if (d->db) fail(adErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    if (d->db) failOpen();
     const ConnParts parts = parseConnString(connString);
     const QString& path = parts.path;
     const QFileInfo info(path);
     if (path.isEmpty() || !info.exists() || info.isDir())
-        fail(adErrProvider, QStringLiteral("Could not find file '%1'.").arg(path));
+        fail(adErrProvider, QStringLiteral("Nelze najít soubor '%1'.").arg(path));
 
     // The salt heads the file; with it the key is derived once, not per open.
     QByteArray salt;
@@ -511,11 +632,11 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             fail(adErrProvider,
-                 QStringLiteral("Cannot open the file '%1': %2.").arg(path, file.errorString()));
+                 QStringLiteral("Soubor '%1' nelze otevřít: %2.").arg(path, file.errorString()));
         salt = file.read(kSaltSize);
     }
     if (salt.size() < kSaltSize || salt.startsWith("SQLite format 3"))
-        fail(adErrProvider, QStringLiteral("Unrecognized database format '%1'.").arg(path));
+        fail(adErrProvider, QStringLiteral("Nerozpoznaný formát databáze '%1'.").arg(path));
     const QByteArray key = rawKeySpec(derivedKey(parts.password.toUtf8(), salt), salt);
 
     sqlite3* db = nullptr;
@@ -533,9 +654,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         }
         rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-        if (rc != SQLITE_OK)
-            fail(adErrProvider,
-                 QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
+        if (rc != SQLITE_OK) fail(adErrProvider, describeSqlite(rc, path, sqliteMessage(db)));
         sqlite3_key(db, key.constData(), int(key.size()));
         setPageSize(db, pageSize);
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
@@ -548,21 +667,15 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         if ((rc & 0xff) != SQLITE_NOTADB) break; // otherwise: a wrong key, or pages of the other size
     }
     if (rc != SQLITE_ROW) {
-        const int primary = rc & 0xff;
-        if (primary == SQLITE_NOTADB)
-            fail(adErrBadPassword, QStringLiteral("Not a valid password, or the file '%1' is damaged (%2).")
-                                       .arg(path, sqliteMessage(db)));
-        if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
-            fail(adErrProvider, QStringLiteral("The database '%1' is locked by another user (%2).")
-                                    .arg(path, sqliteMessage(db)));
-        fail(adErrProvider,
-             QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
+        const QString detail = sqliteMessage(db);
+        if ((rc & 0xff) == SQLITE_NOTADB)
+            fail(adErrBadPassword, QStringLiteral("Neplatné heslo, nebo je soubor '%1' poškozen.").arg(path));
+        if (isDamage(rc, detail)) damagedFiles().insert(fileOf(db));
+        fail(adErrProvider, describeSqlite(rc, path, detail));
     }
-    // A file we may not write opens read-only without a word: refuse it here.
-    if (sqlite3_db_readonly(db, "main") == 1)
-        fail(adErrProvider,
-             QStringLiteral("The database '%1' is write-protected: it can be read but not changed.")
-                 .arg(path));
+    // A file we may not write (on a CD, a read-only share) opens for reading;
+    // every write then fails with readOnlyText.
+    const bool writable = sqlite3_db_readonly(db, "main") == 0;
 
     // Indexes in the Czech order are rebuilt when the collator's order changed.
     {
@@ -573,7 +686,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
             version = sqlite3_column_int(st.get(), 0);
         st.reset();
         const int fingerprint = cz::Fingerprint();
-        if (version != fingerprint) {
+        if (version != fingerprint && writable && !damagedFiles().contains(fileOf(db))) {
             const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + kCollationName +
                                    QByteArrayLiteral("; PRAGMA user_version = ") +
                                    QByteArray::number(fingerprint) + QByteArrayLiteral("; COMMIT;");
@@ -601,6 +714,7 @@ long Connection::Execute(const QString& sql) {
         if (rc != SQLITE_OK) failSqlite(d->db, rc);
         p = tail;
         if (!st.get()) continue; // blanks or a comment
+        if (!sqlite3_stmt_readonly(st.get())) requireWritableFile(d->db);
         int step;
         while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
         }
@@ -612,10 +726,9 @@ long Connection::Execute(const QString& sql) {
 
 void CreateDatabase(const QString& path, const QString& password) {
     QFile file(path);
-    if (QFileInfo::exists(path))
-        fail(adErrProvider, QStringLiteral("The file '%1' already exists.").arg(path));
+    if (QFileInfo::exists(path)) fail(adErrProvider, QStringLiteral("Soubor '%1' už existuje.").arg(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        fail(adErrProvider, QStringLiteral("Cannot create the file '%1': %2.").arg(path, file.errorString()));
+        fail(adErrProvider, QStringLiteral("Soubor '%1' nelze vytvořit: %2.").arg(path, file.errorString()));
     file.close();
     bool done = false;
     struct Cleanup {
@@ -637,9 +750,7 @@ void CreateDatabase(const QString& path, const QString& password) {
         sqlite3* db;
         ~Guard() { sqlite3_close_v2(db); }
     } guard{db};
-    if (rc != SQLITE_OK)
-        fail(adErrProvider,
-             QStringLiteral("Cannot create the database '%1' (%2).").arg(path, sqliteMessage(db)));
+    if (rc != SQLITE_OK) fail(adErrProvider, QStringLiteral("Databázi '%1' nelze vytvořit.").arg(path));
     sqlite3_key(db, key.constData(), int(key.size()));
     setPageSize(db, kPageSize);
     // The first write lays down the encrypted header page with our salt.
@@ -724,16 +835,13 @@ struct Recordset::Impl {
     }
     void requireCurrent() const {
         requireOpen();
-        if (pos < 0 || pos >= rows() || (rowFlags[size_t(pos)] & RowDeleted))
-            fail(adErrNoCurrentRecord,
-                 QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                "deleted. Requested operation requires a current record."));
+        if (pos < 0 || pos >= rows() || (rowFlags[size_t(pos)] & RowDeleted)) failNoCurrent();
     }
     void requireWritable() const {
         if (readOnly)
             fail(adErrFeatureNotAvailable,
-                 QStringLiteral("Current Recordset does not support updating. This may be a "
-                                "limitation of the provider, or of the selected locktype."));
+                 QStringLiteral("Aktuální sada záznamů nepodporuje aktualizaci. Může jít o omezení "
+                                "zprostředkovatele nebo zvoleného typu zámku."));
     }
 
     // sizeOnly: the statement yields the length of a long binary value.
@@ -763,7 +871,7 @@ struct Recordset::Impl {
             if (col && col->kind == KBlob && col->tableIndex >= 0) {
                 cell = makeCell(CBlobRef, quint32(n), 0);
             } else {
-                if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("A value is too large."));
+                if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
                 cell = makeCell(CBytes, arena.append(sqlite3_column_blob(st, i), size_t(n)), quint32(n));
             }
             return;
@@ -771,7 +879,7 @@ struct Recordset::Impl {
         default: {
             const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
             const int n = sqlite3_column_bytes(st, i);
-            if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("A value is too large."));
+            if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
             cell = makeCell(CText, arena.append(p, size_t(n)), quint32(n));
             return;
         }
@@ -820,7 +928,7 @@ struct Recordset::Impl {
             return v;
         }
         fail(adErrRowDeleted,
-             QStringLiteral("The row of table '%1' cannot be located.").arg(tables[size_t(tableIndex)].name));
+             QStringLiteral("Řádek tabulky '%1' nelze najít.").arg(tables[size_t(tableIndex)].name));
     }
 
     QByteArray readBlob(const Column& col, long r, qint64 from, qint64 length) const {
@@ -947,7 +1055,7 @@ struct Recordset::Impl {
         if (v.isNull()) return v;
         auto mismatch = [&]() -> Variant {
             fail(adErrTypeMismatch,
-                 QStringLiteral("The value '%1' does not fit the field '%2'.").arg(v.toString(), c.name));
+                 QStringLiteral("Hodnota '%1' se nehodí do pole '%2'.").arg(v.toString(), c.name));
         };
         switch (c.kind) {
         case KInteger:
@@ -1050,8 +1158,7 @@ struct Recordset::Impl {
             buf = p.spool->read(qMin(kChunkSize, p.spoolSize - at));
             if (buf.isEmpty()) {
                 sqlite3_blob_close(blob);
-                fail(adErrProvider,
-                     QStringLiteral("The bytes of field '%1' could not be read back.").arg(c.name));
+                fail(adErrProvider, QStringLiteral("Data pole '%1' nelze přečíst zpět.").arg(c.name));
             }
             rc = sqlite3_blob_write(blob, buf.constData(), int(buf.size()), int(at));
             if (rc != SQLITE_OK) {
@@ -1078,6 +1185,7 @@ void Recordset::Impl::updateRow() {
     closeChunkBlob();
     if (editMode == adEditNone) return;
     sqlite3* h = db();
+    requireWritableFile(h);
     const bool adding = editMode == adEditAdd;
     std::vector<std::vector<int>> byTable(tables.size());
     for (int i = 0; i < int(cols.size()); ++i)
@@ -1088,7 +1196,7 @@ void Recordset::Impl::updateRow() {
     if (adding && touched.empty()) {
         if (tables.size() != 1)
             fail(adErrFeatureNotAvailable,
-                 QStringLiteral("A new row of this query needs at least one field value."));
+                 QStringLiteral("Nový řádek tohoto dotazu potřebuje hodnotu aspoň jednoho pole."));
         touched.push_back(0);
     }
 
@@ -1142,8 +1250,7 @@ void Recordset::Impl::updateRow() {
             } else {
                 if (sqlite3_changes(h) == 0)
                     fail(adErrRowDeleted,
-                         QStringLiteral("The row cannot be located for updating: it was deleted "
-                                        "meanwhile."));
+                         QStringLiteral("Řádek nelze pro úpravu najít: mezitím byl smazán."));
                 key = keyOf(pos, t);
             }
             for (int i : set)
@@ -1181,7 +1288,7 @@ long Recordset::State() const {
 
 void Recordset::Open(const QString& source, Connection& connection, long /*cursorType*/, long lockType,
                      long /*options*/) {
-    if (d->open) fail(adErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    if (d->open) failOpen();
     sqlite3* h = connection.d->db;
     if (!h) failClosed();
     const QByteArray sql = source.toUtf8();
@@ -1347,9 +1454,7 @@ long Recordset::RecordCount() const {
 
 void Recordset::MoveNext() {
     d->requireOpen();
-    if (d->pos >= d->rows())
-        fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                                  "deleted. Requested operation requires a current record."));
+    if (d->pos >= d->rows()) failNoCurrent();
     long p = d->pos + 1;
     while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted))
         ++p;
@@ -1358,9 +1463,7 @@ void Recordset::MoveNext() {
 
 void Recordset::MovePrevious() {
     d->requireOpen();
-    if (d->pos < 0)
-        fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
-                                                  "deleted. Requested operation requires a current record."));
+    if (d->pos < 0) failNoCurrent();
     long p = d->pos - 1;
     while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted))
         --p;
@@ -1392,8 +1495,8 @@ Field& Recordset::Fields(int index) {
     d->requireOpen();
     if (index < 0 || index >= int(d->fields.size()))
         fail(adErrItemNotFound,
-             QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                            "name or ordinal."));
+             QStringLiteral("Položku nelze nalézt v kolekci odpovídající požadovanému názvu nebo "
+                            "pořadovému číslu."));
     return d->fields[size_t(index)];
 }
 
@@ -1403,8 +1506,8 @@ Field& Recordset::Fields(const QString& name) {
     if (i < 0) i = d->lowerNames.value(name.toLower(), -1);
     if (i < 0)
         fail(adErrItemNotFound,
-             QStringLiteral("Item cannot be found in the collection corresponding to the requested "
-                            "name or ordinal (%1).")
+             QStringLiteral("Položku nelze nalézt v kolekci odpovídající požadovanému názvu nebo "
+                            "pořadovému číslu (%1).")
                  .arg(name));
     return d->fields[size_t(i)];
 }
@@ -1413,7 +1516,7 @@ void Recordset::AddNew() {
     d->requireOpen();
     d->requireWritable();
     if (d->tables.empty())
-        fail(adErrFeatureNotAvailable, QStringLiteral("Current Recordset does not support updating."));
+        fail(adErrFeatureNotAvailable, QStringLiteral("Aktuální sada záznamů nepodporuje aktualizaci."));
     if (d->editMode != adEditNone) d->updateRow();
     d->addFrom = d->pos;
     d->addRow();
@@ -1451,8 +1554,9 @@ void Recordset::Delete() {
     if (d->editMode != adEditNone) CancelUpdate();
     d->requireCurrent();
     if (d->tables.size() != 1)
-        fail(adErrFeatureNotAvailable, QStringLiteral("Rows of this query cannot be deleted."));
+        fail(adErrFeatureNotAvailable, QStringLiteral("Řádky tohoto dotazu nelze odstranit."));
     sqlite3* h = d->db();
+    requireWritableFile(h);
     const TableInfo& t = d->tables[0];
     Stmt st;
     prepareOrFail(h, "DELETE FROM " + quoteIdent(t.name) + " WHERE " + quoteIdent(t.keyColumn) + " = ?", st);
@@ -1460,8 +1564,7 @@ void Recordset::Delete() {
     const int rc = sqlite3_step(st.get());
     if (rc != SQLITE_DONE) failSqlite(h, rc);
     if (sqlite3_changes(h) == 0)
-        fail(adErrRowDeleted,
-             QStringLiteral("The row cannot be located for deleting: it was deleted meanwhile."));
+        fail(adErrRowDeleted, QStringLiteral("Řádek nelze pro odstranění najít: mezitím byl smazán."));
     d->rowFlags[size_t(d->pos)] |= RowDeleted;
     --d->live;
 }
@@ -1499,7 +1602,7 @@ void Field::setValue(const Variant& value) {
     r.requireWritable();
     const Column& c = r.cols[size_t(index_)];
     if (c.tableIndex < 0 || c.isKey)
-        fail(adErrFeatureNotAvailable, QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
+        fail(adErrFeatureNotAvailable, QStringLiteral("Pole '%1' nelze aktualizovat.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     p.value = r.normalize(c, value);
     p.spool.reset();
@@ -1514,15 +1617,15 @@ void Field::AppendChunk(const QByteArray& data) {
     r.requireWritable();
     const Column& c = r.cols[size_t(index_)];
     if (c.tableIndex < 0)
-        fail(adErrFeatureNotAvailable, QStringLiteral("The field '%1' cannot be updated.").arg(c.name));
+        fail(adErrFeatureNotAvailable, QStringLiteral("Pole '%1' nelze aktualizovat.").arg(c.name));
     if (c.kind != KBlob)
-        fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
+        fail(adErrTypeMismatch, QStringLiteral("Pole '%1' neobsahuje binární data.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     if (!p.set || !p.spool) {
         auto spool =
             std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
         if (!spool->open())
-            fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
+            fail(adErrProvider, QStringLiteral("Pro data pole '%1' nelze vytvořit dočasný soubor: %2")
                                     .arg(c.name, spool->errorString()));
         p.spool = std::move(spool);
         p.spoolSize = 0;
@@ -1531,8 +1634,8 @@ void Field::AppendChunk(const QByteArray& data) {
     }
     p.spool->seek(p.spoolSize);
     if (p.spool->write(data) != data.size())
-        fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be kept: %2")
-                                .arg(c.name, p.spool->errorString()));
+        fail(adErrProvider,
+             QStringLiteral("Data pole '%1' nelze uchovat: %2").arg(c.name, p.spool->errorString()));
     p.spoolSize += data.size();
     if (r.editMode == adEditNone) r.editMode = adEditInProgress;
 }
@@ -1564,7 +1667,7 @@ QByteArray Field::GetChunk(long length) {
         case CNull:
             break;
         default:
-            fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
+            fail(adErrTypeMismatch, QStringLiteral("Pole '%1' neobsahuje binární data.").arg(c.name));
         }
     }
     at += out.size();

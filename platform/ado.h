@@ -59,8 +59,9 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // connString: "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<password>".
-    // Never creates the file. A missing, damaged, locked or write-protected
-    // file and a wrong password are errors here, not at the first query.
+    // Never creates the file. A missing, damaged or locked file and a wrong
+    // password are errors here, not at the first query. A write-protected
+    // file opens for reading: each write then fails before changing anything.
     void Open(const QString& connString, const QString& user = QString(), const QString& password = QString(),
               long options = -1);
     void Close(); // an error when not open, as in ADO

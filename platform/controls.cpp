@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "vb.h"
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -8,6 +10,11 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <limits>
+#include <memory>
 
 namespace {
 
@@ -66,18 +73,92 @@ void BringForward(QWidget* window) {
     window->activateWindow();
 }
 
+namespace {
+
+// The text SetBoxText was given, and the box's own text right after.
+const char kSetText[] = "boxSetText";
+const char kShownText[] = "boxShownText";
+const char kSetting[] = "boxSetting"; // true while SetBoxText puts its text in
+
+// The length as stored: a line end is CR LF, a surrogate pair one character.
+int storedLength(const QString& raw) {
+    return vb::CharCount(raw) + int(raw.count(QChar::ParagraphSeparator));
+}
+
+// Where the whole character that ends at `end` begins (not before `start`).
+int charStart(const QString& s, int end, int start) {
+    return end - 2 >= start && s[end - 1].isLowSurrogate() && s[end - 2].isHighSurrogate() ? end - 2
+                                                                                           : end - 1;
+}
+
+} // namespace
+
 QString BoxText(const QPlainTextEdit* box) {
-    return box->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    QString shown = box->document()->toRawText();
+    if (box->property(kSetText).isValid() && box->property(kShownText).toString() == shown)
+        return box->property(kSetText).toString();
+    return shown.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
 }
 
 void SetBoxText(QPlainTextEdit* box, const QString& text) {
     QString shown = text;
+    box->setProperty(kSetting, true); // a stored value is not cut to the box's limit
     box->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    box->setProperty(kSetting, QVariant());
+    box->setProperty(kSetText, text);
+    box->setProperty(kShownText, box->document()->toRawText());
+}
+
+void LimitLineBox(QLineEdit* box, int limit) {
+    box->setMaxLength(std::numeric_limits<int>::max());
+    auto before = std::make_shared<int>(0); // characters before the user's edit
+    QObject::connect(box, &QLineEdit::textChanged, box,
+                     [box, before] { *before = vb::CharCount(box->text()); });
+    // textEdited comes before textChanged: `before` still counts the old text.
+    QObject::connect(box, &QLineEdit::textEdited, box, [box, limit, before](const QString& text) {
+        int excess = vb::CharCount(text) - qMax(limit, *before);
+        if (excess <= 0) return;
+        const int end = box->cursorPosition(); // just after what went in
+        int from = end;
+        for (; excess > 0 && from > 0; --excess)
+            from = charStart(text, from, 0);
+        box->setText(QString(text).remove(from, end - from));
+        box->setCursorPosition(from);
+    });
+}
+
+void LimitMultiLineBox(QPlainTextEdit* box, int limit) {
+    auto before = std::make_shared<int>(0);
+    QObject::connect(box->document(), &QTextDocument::contentsChange, box,
+                     [box, limit, before](int position, int, int added) {
+                         const QString raw = box->document()->toRawText();
+                         const int length = storedLength(raw);
+                         int excess = length - qMax(limit, *before);
+                         // A stored value set whole (SetBoxText) and a removal are kept.
+                         if (excess <= 0 || added <= 0 || box->property(kSetting).toBool()) {
+                             *before = length;
+                             return;
+                         }
+                         const int end = qMin(position + added, int(raw.size()));
+                         int from = end;
+                         while (excess > 0 && from > position) {
+                             excess -= raw[from - 1] == QChar::ParagraphSeparator ? 2 : 1;
+                             from = charStart(raw, from, position);
+                         }
+                         // Part of the user's edit: one undo takes back what went in.
+                         QTextCursor cut(box->document());
+                         cut.joinPreviousEditBlock();
+                         cut.setPosition(from);
+                         cut.setPosition(end, QTextCursor::KeepAnchor);
+                         cut.removeSelectedText();
+                         cut.endEditBlock();
+                         *before = storedLength(box->document()->toRawText());
+                     });
 }
 
 QString ControlText(const QWidget* control) {
     if (auto* line = qobject_cast<const QLineEdit*>(control)) return line->text();
-    if (auto* box = qobject_cast<const QPlainTextEdit*>(control)) return box->toPlainText();
+    if (auto* box = qobject_cast<const QPlainTextEdit*>(control)) return BoxText(box);
     if (auto* combo = qobject_cast<const QComboBox*>(control)) return combo->currentText();
     return QString();
 }
@@ -87,7 +168,7 @@ void SetControlText(QWidget* control, const QString& text) {
         line->setText(text);
         line->setCursorPosition(0);
     } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
-        box->setPlainText(text);
+        SetBoxText(box, text);
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         combo->setEditText(text);
     }

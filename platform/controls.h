@@ -8,6 +8,7 @@
 
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -26,12 +27,22 @@ QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, co
 // Shows a window that may be hidden behind others or minimised, in front.
 void BringForward(QWidget* window);
 
-// A multi-line box's text with CR LF line ends, as the catalogue keeps it,
-// and back (the box itself holds LF).
+// A multi-line box's text as the catalogue keeps it, and back. SetBoxText
+// shows CR LF, LF or a lone CR as a line end; BoxText gives the text set by
+// SetBoxText unchanged, character for character, while the box still shows it
+// as set, and otherwise the box's text with CR LF line ends (no-break spaces
+// and line separators kept).
 QString BoxText(const QPlainTextEdit* box);
 void SetBoxText(QPlainTextEdit* box, const QString& text);
 
-// The text of a line box, a multi-line box (CR LF kept as the box holds it)
-// or a combo box's edit text; setting it shows a line box from its start.
+// Boxes that take no more than `limit` characters as stored (in a multi-line
+// box a line end counts as its two, CR LF): of what the user types or pastes
+// only as much as fits goes in, whole characters, and nothing already there
+// is dropped. A longer text set by the program (a stored value) is kept whole.
+void LimitLineBox(QLineEdit* box, int limit);
+void LimitMultiLineBox(QPlainTextEdit* box, int limit);
+
+// The text of a line box, a multi-line box (as BoxText) or a combo box's edit
+// text; setting it shows a line box from its first character.
 QString ControlText(const QWidget* control);
 void SetControlText(QWidget* control, const QString& text);

@@ -7,3 +7,7 @@
 // False (with the reason in `error` when given) when the file could not be
 // written completely; the earlier file is then left as it was.
 bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+// Copies source over target the same way, piece by piece: a target that
+// cannot be completed keeps what it held.
+bool CopyWholeFile(const QString& source, const QString& target);

@@ -155,6 +155,27 @@ QString Left(const QString& s, int length) {
     return s.left(length);
 }
 
+namespace {
+// UTF-16 units of the character at i.
+int charWidth(const QString& s, qsizetype i) {
+    return s[i].isHighSurrogate() && i + 1 < s.size() && s[i + 1].isLowSurrogate() ? 2 : 1;
+}
+} // namespace
+
+int CharCount(const QString& s) {
+    int n = 0;
+    for (qsizetype i = 0; i < s.size(); i += charWidth(s, i))
+        ++n;
+    return n;
+}
+
+QString LeftChars(const QString& s, int count) {
+    qsizetype end = 0;
+    for (int n = 0; n < count && end < s.size(); ++n)
+        end += charWidth(s, end);
+    return s.left(end);
+}
+
 QString Right(const QString& s, int length) {
     if (length < 0) raiseInvalidArgument();
     return s.right(length);

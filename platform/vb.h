@@ -42,6 +42,11 @@ QString Right(const QString& s, int length);
 QString Mid(const QString& s, int start);
 QString Mid(const QString& s, int start, int length);
 
+// Whole characters, where a text is cut to a stored limit: a character outside
+// the Basic Multilingual Plane (two UTF-16 units) counts as one and is never split.
+int CharCount(const QString& s);
+QString LeftChars(const QString& s, int count);
+
 // Split("") is an empty list; an empty delimiter gives the whole text as one part.
 // limit -1 = all parts; the last part holds the rest.
 QStringList Split(const QString& s, const QString& delimiter = QStringLiteral(" "), int limit = -1,

@@ -115,14 +115,7 @@ void frmTisknout::BuildList(const QString& sql, bool detailed) {
 
     HTMBuf.clear();
     ErrState err;
-    bool read = false;
-    OpenConnection(); // a failed open has shown its message
-    if (DBConnection.State() == ado::adStateOpen) {
-        OpenRecordset(sql, false);
-        read = DBRecordset.State() == ado::adStateOpen;
-        if (!read)
-            MsgBox(QStringLiteral("Seznam filmů nelze z katalogu načíst."), vb::vbOKOnly | vb::vbCritical);
-    }
+    const bool read = OpenForReading(sql, QStringLiteral("Seznam filmů nelze z katalogu načíst."));
     while (read && !DBRecordset.Eof()) {
         Step(err, [&] { PrintFilm(detailed); }); // a film that fails is left out, the rest is printed
         DoEvents();

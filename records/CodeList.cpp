@@ -255,11 +255,7 @@ void CodeListWindow::Refresh_List() {
     lvwZanr->Clear();
     bool anyRow = false;
     ErrState err;
-    OpenConnection();
-    if (connectionOpen()) {
-        OpenRecordset(kind_.listSql);
-        if (DBRecordset.State() != ado::adStateOpen)
-            err.raise(vb::ErrGeneric, QStringLiteral("Tabulku nelze otevřít."));
+    if (OpenForReading(kind_.listSql, QStringLiteral("Seznam se nepodařilo z katalogu načíst."))) {
         while (!err.isSet() && RecordsetHasRow()) {
             Step(err, [&] {
                 const ado::Variant id = DBRecordset.Fields(kind_.idField).Value();

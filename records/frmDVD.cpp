@@ -7,6 +7,7 @@
 
 #include "err.h"
 #include "msgbox.h"
+#include "savefile.h"
 #include "vb.h"
 
 #include <QCheckBox>
@@ -24,9 +25,11 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSaveFile>
 #include <QStyle>
 #include <QTabBar>
+#include <QTemporaryDir>
+
+#include <limits>
 
 // --- TabStrip ----------------------------------------------------------------
 
@@ -86,8 +89,11 @@ QLabel* caption(const QString& text, QWidget* parent, int x, int y, int width) {
     return make(new QLabel(text), nullptr, parent, x, y, width, 20);
 }
 
+// No limit of the box's own: a long stored value comes back whole when saved unchanged.
 QLineEdit* textBox(const char* name, QWidget* parent, int x, int y, int width) {
-    return make(new QLineEdit, name, parent, x, y, width, 22);
+    auto* box = make(new QLineEdit, name, parent, x, y, width, 22);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
 }
 
 QPlainTextEdit* memoBox(const char* name, QWidget* parent, int x, int y, int width, int height) {
@@ -161,6 +167,8 @@ frmDVD::frmDVD(QWidget* parent) : QDialog(parent) {
 
     Form_Load();
 }
+
+frmDVD::~frmDVD() = default;
 
 void frmDVD::buildHead() {
     caption(QStringLiteral("Katalogové číslo:"), this, 10, 12, 105);
@@ -324,16 +332,16 @@ void frmDVD::tabMain_Click() {
 
 namespace {
 
-// Fills a list or combo from one code list; the first error stops the fill
-// and is reported with the procedure's name.
+// Fills a list or combo from one code list; an unread list and the first
+// error of the fill are reported with the procedure's name.
 template <class AddEntry>
-void fillFromCatalogue(const QString& sql, const char* nameField, const char* idField, const QString& where,
-                       AddEntry add) {
+void fillFromCatalogue(const QString& sql, const QString& what, const char* nameField, const char* idField,
+                       const QString& where, AddEntry add) {
+    if (!OpenQuery(sql)) {
+        ShowReadFailure(what + QLatin1Char('\n') + where, QStringLiteral("Chyba Aplikace"));
+        return;
+    }
     ErrState err;
-    OpenConnection();
-    err.Clear();
-    OpenRecordset(sql);
-    err.Clear();
     Step(err, [&] {
         while (!DBRecordset.Eof()) {
             add(NullToStr(DBRecordset.Fields(QLatin1String(nameField)).Value()),
@@ -353,7 +361,8 @@ void fillFromCatalogue(const QString& sql, const char* nameField, const char* id
 
 void frmDVD::Refresh_ZanrLST() {
     lstZanr->clear();
-    fillFromCatalogue(QStringLiteral("SELECT * from tZanr"), "ZNAME", "ZID",
+    fillFromCatalogue(QStringLiteral("SELECT * from tZanr"),
+                      QStringLiteral("Seznam žánrů nelze z katalogu načíst."), "ZNAME", "ZID",
                       QStringLiteral("Chyba : Refresh_ZanrCBO, frmDVD"),
                       [this](const QString& name, qint64 id) {
                           auto* item = new QListWidgetItem(name, lstZanr);
@@ -363,7 +372,8 @@ void frmDVD::Refresh_ZanrLST() {
 
 void frmDVD::Refresh_OddelCBO() {
     cboOddel->clear();
-    fillFromCatalogue(QStringLiteral("SELECT * from tOddeleni"), "OdJm", "ODID",
+    fillFromCatalogue(QStringLiteral("SELECT * from tOddeleni"),
+                      QStringLiteral("Seznam oddělení nelze z katalogu načíst."), "OdJm", "ODID",
                       QStringLiteral("Chyba : Refresh_OddelCBO, frmDVD"),
                       [this](const QString& name, qint64 id) { cboOddel->addItem(name, id); });
 }
@@ -431,27 +441,6 @@ void frmDVD::cmdOpenNahledPic_Click() {
     openPicture(1, lblNahled, nahled_, QStringLiteral("Nahled"));
 }
 
-namespace {
-
-// The copy replaces an existing file only once it is complete, so a full disk
-// never costs the user the file they had.
-bool copyWhole(const QString& source, const QString& target) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    while (!in.atEnd()) {
-        const QByteArray piece = in.read(1 << 16);
-        if (piece.isEmpty() || out.write(piece) != piece.size()) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    return out.commit();
-}
-
-} // namespace
-
 // Copies the film's own picture, the one shown, not whatever working file
 // another film left behind.
 void frmDVD::savePictureToFile(QLabel* pathLabel) {
@@ -463,7 +452,7 @@ void frmDVD::savePictureToFile(QLabel* pathLabel) {
     const QString target = SavePicDialog(this);
     if (target.isEmpty()) return;
     if (QFileInfo(source).absoluteFilePath() == QFileInfo(target).absoluteFilePath()) return;
-    if (!copyWhole(source, target))
+    if (!CopyWholeFile(source, target)) // a full disk never costs the user the file they had
         MsgBox(QStringLiteral("Obrázek se nepodařilo uložit do souboru \"%1\".").arg(target), vb::vbCritical,
                QStringLiteral("Chyba aplikace"));
 }

@@ -7,6 +7,8 @@
 #include <QRect>
 #include <QString>
 
+#include <memory>
+
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -18,6 +20,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
+class QTemporaryDir;
 
 // A tab strip whose pages are not its children: the owner moves the page of
 // the selected tab onto the client area (the framed part under the tabs).
@@ -49,6 +52,7 @@ class frmDVD : public QDialog {
 public:
     // Loads the window: first page, genre list, department combo, a new film.
     explicit frmDVD(QWidget* parent = nullptr);
+    ~frmDVD() override;
 
     // Prepares the window for the film with this DVDID (0: a new film).
     void Inicializuj(long id);
@@ -60,6 +64,9 @@ public:
     long ID = 0;
     // 0 open or closed by the close box, 1 saved, 2 cancelled.
     int Vysledek = 0;
+    // A save wrote into the catalogue, even when it then failed: the caller
+    // shows the film's row as the catalogue holds it, whatever Vysledek says.
+    bool Zapsano = false;
 
     // --- head
     QLineEdit* txtKatalog;
@@ -155,8 +162,11 @@ private:
     };
     Picture obal_;
     Picture nahled_;
+    // The film could not be read: a save would write the blank form over it.
+    bool loadFailed_ = false;
     void openPicture(int index, QLabel* pathLabel, Picture& pic, const QString& settingKey);
     void savePictureToFile(QLabel* pathLabel);
     void showPicture(int index, const QString& path);
     void prevzitNahled(const QString& path);
+    std::unique_ptr<QTemporaryDir> copies_; // the editor's own copy of a taken preview
 };

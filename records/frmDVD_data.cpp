@@ -4,6 +4,7 @@
 #include "core/mDatabase.h"
 #include "core/mFunction.h"
 
+#include "controls.h"
 #include "err.h"
 #include "msgbox.h"
 #include "vb.h"
@@ -79,11 +80,18 @@ void frmDVD::Inicializuj(long id) {
     VymazFormular();
     obal_ = Picture();
     nahled_ = Picture();
+    loadFailed_ = false;
+    Zapsano = false;
     if (id == 0) return;
 
     ErrState err;
-    OpenConnection();
-    OpenRecordset(kFilmSql + QString::number(id));
+    // A film that could not be read is not "not found": the window must not save its blank form over it.
+    if (!OpenForReading(kFilmSql + QString::number(id),
+                        QStringLiteral("Film se nepodařilo z katalogu načíst, okno proto jeho údaje "
+                                       "neukazuje a nedovolí je uložit."))) {
+        loadFailed_ = true;
+        return;
+    }
     if (!RecordsetHasRow()) {
         MsgBox(kNotFound, vb::vbCritical, kErrTitle);
     } else {
@@ -92,15 +100,16 @@ void frmDVD::Inicializuj(long id) {
                                                           {txtKatalog, "KatCisl"},
                                                           {txtZanr, "Zanr"},
                                                           {txtDisk, "DiskPocet"}};
+        // Line boxes show a value from its first character; multi-line boxes keep it as stored.
         for (const auto& [box, name] : lines)
-            Step(err, [&] { box->setText(fieldText(name)); });
-        Step(err, [&] { txtPopis->setPlainText(fieldText("Obsah")); });
+            Step(err, [&] { SetControlText(box, fieldText(name)); });
+        Step(err, [&] { SetBoxText(txtPopis, fieldText("Obsah")); });
         const QList<QPair<QLineEdit*, const char*>> more{
             {txtStat, "Stat"}, {txtRezie, "Rezie"}, {txtRok, "Rok"}, {txtDelka, "Delka"}};
         for (const auto& [box, name] : more)
-            Step(err, [&] { box->setText(fieldText(name)); });
-        Step(err, [&] { txtHerci->setPlainText(fieldText("Herci")); });
-        Step(err, [&] { txtPozn->setPlainText(fieldText("Poznamka")); });
+            Step(err, [&] { SetControlText(box, fieldText(name)); });
+        Step(err, [&] { SetBoxText(txtHerci, fieldText("Herci")); });
+        Step(err, [&] { SetBoxText(txtPozn, fieldText("Poznamka")); });
 
         Step(err, [&] { StrToChk(chkMenu, fieldText("Nabidka")); });
         Step(err, [&] { StrToChk(chkSound, fieldText("JazykDetail")); });
@@ -134,10 +143,19 @@ void frmDVD::Inicializuj(long id) {
 // --- save --------------------------------------------------------------------
 
 void frmDVD::cmdSave_Click() {
+    if (loadFailed_) {
+        MsgBox(QStringLiteral("Film se při otevření okna nepodařilo z katalogu načíst. Uložením by se "
+                              "přepsal prázdným formulářem, proto se nic neuložilo.\n\nZavřete okno "
+                              "tlačítkem Storno a otevřete film znovu, až bude katalog přístupný."),
+               vb::vbCritical, kErrTitle);
+        return;
+    }
     ErrState err;
     QString failure; // why the catalogue could not be written; the window then stays open
     bool haveRow = false;
-    long newRow = 0; // DVDID of a row appended by this save
+    long newRow = 0;      // DVDID of a row appended by this save
+    bool written = false; // the film's fields are in the catalogue
+    QString unwritten;    // what of it is not, when a later step failed
 
     OpenConnection();
     if (DBConnection.State() != ado::adStateOpen) {
@@ -171,15 +189,15 @@ void frmDVD::cmdSave_Click() {
         if (!katalogBlank) Step(err, [&] { setField("KatCisl", txtKatalog->text()); });
         Step(err, [&] { setField("Zanr", txtZanr->text()); });
         Step(err, [&] { setField("DiskPocet", vb::CInt(ado::Variant(txtDisk->text()))); });
-        Step(err, [&] { setField("Obsah", txtPopis->toPlainText()); });
+        Step(err, [&] { setField("Obsah", BoxText(txtPopis)); });
         Step(err, [&] { setField("Jazyk", ZjistiJazyk()); });
         Step(err, [&] { setField("Stat", txtStat->text()); });
-        Step(err, [&] { setField("Rezie", vb::Left(txtRezie->text(), 35)); });
+        Step(err, [&] { setField("Rezie", vb::LeftChars(txtRezie->text(), 35)); });
         Step(err, [&] { setField("Delka", txtDelka->text()); });
         Step(err, [&] { setField("Rok", txtRok->text()); });
         Step(err, [&] { setField("Oddel_ID", selectedDepartment(cboOddel)); });
-        Step(err, [&] { setField("Herci", txtHerci->toPlainText()); });
-        Step(err, [&] { setField("Poznamka", txtPozn->toPlainText()); });
+        Step(err, [&] { setField("Herci", BoxText(txtHerci)); });
+        Step(err, [&] { setField("Poznamka", BoxText(txtPozn)); });
         Step(err, [&] { setField("Nabidka", ChkToStr(chkMenu, 4)); });
         Step(err, [&] { setField("JazykDetail", ChkToStr(chkSound, 8)); });
         Step(err, [&] { setField("Titulky", ChkToStr(chkTitle, 6)); });
@@ -188,7 +206,10 @@ void frmDVD::cmdSave_Click() {
         Step(err, [&] { setField("Obal_ID", obal_.cleared ? 0L : obal_.loadedId); });
         Step(err, [&] { setField("Nahled_ID", nahled_.cleared ? 0L : nahled_.loadedId); });
         err.Clear();
-        if (!Step(err, [] { DBRecordset.Update(); })) failure = err.Description;
+        if (Step(err, [] { DBRecordset.Update(); }))
+            written = true;
+        else
+            failure = err.Description;
     }
     if (haveRow && failure.isEmpty()) {
         Step(err, [&] { ID = long(field("DVDID").toLong()); });
@@ -196,8 +217,10 @@ void frmDVD::cmdSave_Click() {
             if (!Step(err, [&] {
                     setField("KatCisl", field("DVDID"));
                     DBRecordset.Update();
-                }))
+                })) {
                 failure = err.Description;
+                unwritten = QStringLiteral("katalogové číslo");
+            }
         }
     }
 
@@ -212,8 +235,10 @@ void frmDVD::cmdSave_Click() {
             if (!Step(err, [&] {
                     setField(idField, picId);
                     DBRecordset.Update();
-                }))
+                })) {
                 failure = err.Description;
+                unwritten = obal ? QStringLiteral("obal") : QStringLiteral("náhled");
+            }
         };
         storePicture(lblObal, obal_, "Obal_ID", true);
         storePicture(lblNahled, nahled_, "Nahled_ID", false);
@@ -223,14 +248,26 @@ void frmDVD::cmdSave_Click() {
         // The empty row this save appended goes again, so a retry does not leave it behind;
         // when it cannot go, the retry writes into it.
         Step(err, [] { DBRecordset.CancelUpdate(); });
-        if (Step(err, [] { DBRecordset.Delete(); }))
+        if (Step(err, [] { DBRecordset.Delete(); })) {
             ID = 0;
-        else
+            written = false;
+        } else {
             ID = newRow;
+        }
     }
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
+    if (written) Zapsano = true;
 
+    if (!failure.isEmpty() && written) {
+        // Storno cannot take back what is written: the message does not suggest it.
+        MsgBox(QStringLiteral("Film se nepodařilo uložit celý: jeho údaje jsou v katalogu zapsány, %1 "
+                              "však ne.\n%2\n\nUložte film znovu, až bude katalog přístupný. Storno okno "
+                              "zavře a zapsané údaje v katalogu ponechá.")
+                   .arg(unwritten, failure),
+               vb::vbCritical, kErrTitle);
+        return;
+    }
     if (!failure.isEmpty()) {
         MsgBox(QStringLiteral("Film se nepodařilo uložit do katalogu.\n%1\n\nÚdaje zůstávají v okně: "
                               "uložte je znovu, až bude katalog přístupný, nebo zvolte Storno.")

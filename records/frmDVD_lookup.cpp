@@ -7,6 +7,7 @@
 
 #include "controls.h"
 #include "msgbox.h"
+#include "savefile.h"
 #include "vb.h"
 
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTemporaryDir>
 
 QString frmDVD::ZkratitStat(const QString& stat) {
     QString text = stat;
@@ -26,15 +28,22 @@ QString frmDVD::ZkratitStat(const QString& stat) {
 // The look-up's picture becomes the film's preview; an empty path clears it.
 // A path that does not load as a picture (a failed poster fetch leaves a web
 // address there) keeps the preview the film had.
+// The look-up's download file is overwritten by its next search: the editor
+// takes a copy of its own, so the save stores the picture shown.
 void frmDVD::prevzitNahled(const QString& path) {
-    if (!path.isEmpty() && QImageReader(path).size().isEmpty()) {
-        MsgBox(QStringLiteral("Obrázek \"%1\" nelze načíst. Náhled filmu zůstává beze změny.").arg(path),
-               vb::vbExclamation, QStringLiteral("Chyba aplikace"));
-        return;
+    QString own;
+    if (!path.isEmpty()) {
+        if (!copies_) copies_ = std::make_unique<QTemporaryDir>();
+        own = copies_->filePath(QStringLiteral("nahled.") + vb::Right(path, 3));
+        if (QImageReader(path).size().isEmpty() || !copies_->isValid() || !CopyWholeFile(path, own)) {
+            MsgBox(QStringLiteral("Obrázek \"%1\" nelze načíst. Náhled filmu zůstává beze změny.").arg(path),
+                   vb::vbExclamation, QStringLiteral("Chyba aplikace"));
+            return;
+        }
     }
-    showPicture(1, path);
-    lblNahled->setText(path);
-    nahled_.cleared = path.isEmpty();
+    showPicture(1, own);
+    lblNahled->setText(own);
+    nahled_.cleared = own.isEmpty();
 }
 
 void frmDVD::cmdFindNet_Click() {

@@ -1,19 +1,29 @@
 #include "core/Main.h"
 #include "core/frmFindStr.h"
 #include "core/frmMaster.h"
+#include "core/mDatabase.h"
 #include "core/mFunction.h"
+#include "lending/frmUser.h"
+#include "lending/mPujcky.h"
+#include "printing/frmTisknout.h"
+#include "records/frmDVD.h"
+#include "records/frmZanr.h"
 
 #include "err.h"
 #include "fixtures.h"
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "shell.h"
 #include "statusbar.h"
 #include "testmain.h"
 #include "twips.h"
 #include "vb.h"
 
+#include <QAction>
+#include <QFile>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -261,6 +271,131 @@ private slots:
         QVERIFY(!lv->FindItem(QString("K%1").arg(nok)));
         w->ObnovitZaznam(424242); // no such film: only the loans are marked again
         QCOMPARE(lv->Count(), 3);
+    }
+
+    // One damaged page in the film table: the list says the catalogue is
+    // damaged and what to do, shows no zero totals, and nothing more is
+    // written into the file.
+    void damagedCatalogueIsSaidAndNotWritten() {
+        const long client = dir->insertClient("Klient");
+        dir->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 3000) "
+                     "INSERT INTO tDVD (CZJm, KatCisl, Obsah) SELECT 'Film ' || x, x, hex(randomblob(100)) "
+                     "FROM n");
+        {
+            QFile f(dir->cataloguePath());
+            QVERIFY(f.open(QIODevice::ReadWrite) && f.size() > 60 * 8192);
+            f.seek(49 * 8192);
+            f.write(QByteArray(8192, '\x5a'));
+        }
+        frmMaster* w = open();
+        QCOMPARE(rec->count(), 1);
+        const QString text = rec->last().text;
+        QVERIFY2(text.startsWith("Seznam filmů nelze z katalogu načíst.") && text.contains("je poškozen") &&
+                     text.contains("záložní kopie"),
+                 qPrintable(text));
+        QVERIFY(!w->CelkemText().contains(": 0"));
+        rec->clear();
+
+        QVERIFY(!ZapsatPujcku(qint32(client), 1));
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.contains("je poškozen"), qPrintable(rec->last().text));
+        rec->clear();
+        QCOMPARE(dir->scalar("SELECT count(*) FROM tPujcky"), ado::Variant(0));
+    }
+
+    // A write-protected catalogue (a CD, a read-only share) is browsed as
+    // usual; each write says why it cannot be done and writes nothing.
+    void writeProtectedCatalogueCanBeBrowsed() {
+        const long client = dir->insertClient("Klient", {{"USADR", "Ulice 1"}});
+        const long genre = dir->insertGenre("Horor");
+        const long alfa = dir->insertFilm("Alfa", {{"Zanr", "Horor"}});
+        const long beta = dir->insertFilm("Beta");
+        dir->insertLoan(client, beta, at(1, 1, 2026));
+        QFile file(dir->cataloguePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray before = file.readAll();
+        file.close();
+        WriteProtectedFile wp(dir->cataloguePath());
+        if (!wp.isProtected()) QSKIP(qPrintable(wp.why()));
+
+        frmMaster* w = open();
+        QCOMPARE(rec->count(), 0);
+        QCOMPARE(keys(w->lvwList), QStringList({QString("K%1").arg(alfa), QString("K%1").arg(beta)}));
+        QCOMPARE(w->VypujcenoText(), QString("  Vypůjčených záznamů : 1  "));
+        w->findChild<QAction*>("SortKatNum")->trigger();
+        QCOMPARE(w->lvwList->Count(), 2);
+        w->NajdiZaznam("CZ", "bet");
+        QCOMPARE(w->SelectedDVDID(), beta);
+        {
+            shell::Recorder shellRec;
+            frmTisknout print(w);
+            print.Command1->click();
+            QCOMPARE(shellRec.count(), 1);
+        }
+        QCOMPARE(rec->count(), 0);
+
+        auto refused = [&](const char* what) {
+            QVERIFY2(rec->count() == 1, what);
+            QVERIFY2(rec->last().text.contains("chráněna proti zápisu"), qPrintable(rec->last().text));
+            rec->clear();
+        };
+        {
+            frmDVD editor;
+            editor.Inicializuj(alfa);
+            QCOMPARE(editor.txtCZName->text(), QString("Alfa"));
+            editor.txtCZName->setText("Změněno");
+            editor.cmdSave->click();
+            refused("film save");
+        }
+        // a return and a delete: asked for, then refused
+        rec->answer(vb::vbYes);
+        w->PujcitVratit(); // Beta is lent
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->boxes()[0].text.startsWith("Opravdu vrátit film"));
+        QVERIFY(rec->last().text.contains("chráněna proti zápisu"));
+        rec->clear();
+        w->lvwList->setSelectedItem(w->lvwList->Item(QString("K%1").arg(alfa)));
+        rec->answer(vb::vbYes);
+        w->findChild<QAction*>("mnuPopSmazat")->trigger();
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->boxes()[0].text.startsWith("Opravdu vymazat"));
+        QVERIFY(rec->last().text.contains("chráněna proti zápisu"));
+        rec->clear();
+        QVERIFY(!ZapsatPujcku(qint32(client), qint32(alfa)));
+        refused("lend");
+        {
+            frmZanr editor;
+            editor.ID = qint32(genre);
+            editor.ReadData();
+            editor.txtZanr->setText("Komedie");
+            editor.cmdSave->click();
+            refused("code list");
+        }
+        {
+            frmUser editor;
+            editor.lblUSID->setText(QString::number(client));
+            editor.ReadData();
+            editor.txtUSPHONE->setText("777");
+            QVERIFY(!editor.SaveData());
+            refused("client");
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll() == before);
+    }
+
+    // A row whose refresh cannot be read is said and left as it was.
+    void unreadRowRefreshIsSaid() {
+        const long id = dir->insertFilm("Film");
+        frmMaster* w = open();
+        const QString catalogue = DBPath;
+        DBPath = dir->dataPath() + "jinde.ddb";
+        w->ObnovitZaznam(id);
+        DBPath = catalogue;
+        QCOMPARE(rec->count(), 1);
+        QVERIFY(rec->last().text.startsWith("Záznam filmu nelze z katalogu načíst"));
+        rec->clear();
+        QCOMPARE(w->lvwList->Item(QString("K%1").arg(id))->SubItem(1), QString("Film"));
+        QCOMPARE(w->CelkemText(), QString("  Celkem záznamů : 1  "));
     }
 
     void recolorBlackensButKeepsBorrowers() {

@@ -370,6 +370,30 @@ private slots:
 
     // A loan write the catalogue refuses: a box, the loans before it stay, the
     // rest are not tried and the panel shows what is free now.
+    // Lists that cannot be read are said; no panel shows an empty list as
+    // if there were nothing to lend, return or look back on.
+    void unreadListsAreSaid() {
+        const long me = dir->insertClient("Malý");
+        dir->insertFilm("Alfa");
+        frmKlienti* w = open();
+        select(w, me);
+        const QString catalogue = DBPath;
+        DBPath = dir->dataPath() + "jinde.ddb";
+        for (const char* key : {"keyHpujcka", "keyHVratit", "ShowUserHistory"})
+            clickToolbar(w, key);
+        w->NactiList();
+        DBPath = catalogue;
+        QCOMPARE(rec->count(), 4);
+        QVERIFY(rec->boxes()[0].text.startsWith("Seznam filmů se nepodařilo z katalogu načíst."));
+        QVERIFY(rec->boxes()[1].text.startsWith("Seznam filmů se nepodařilo z katalogu načíst."));
+        QVERIFY(rec->boxes()[2].text.startsWith("Historii výpůjček se nepodařilo z katalogu načíst."));
+        QVERIFY(rec->boxes()[3].text.startsWith("Seznam uživatelů se nepodařilo z katalogu načíst."));
+        for (QFrame* p : {w->picVypujcit, w->picVratit, w->picHistorie})
+            QVERIFY(!p->isVisible());
+        QCOMPARE(w->lvwUsers->Count(), 1);
+        rec->clear();
+    }
+
     void refusedWritesAreSaid() {
         const long me = dir->insertClient("Malý");
         dir->insertFilm("Alfa");

@@ -1,3 +1,4 @@
+#include "core/mDatabase.h"
 #include "core/schema.h"
 #include "lending/frmPujcDVD.h"
 #include "lending/frmUser.h"
@@ -196,6 +197,28 @@ private slots:
         whileWaiting([&] { QTest::mouseClick(dialog()->Command1, Qt::LeftButton); });
         frmPujcDVD::LendAndWait(owner.get(), film, "Film");
         QTRY_VERIFY(!dialog());
+        rec->clear();
+    }
+
+    // An unread client list is said, and lending then says why it cannot
+    // lend instead of inviting the user to add a client again.
+    void unreadClientList() {
+        dir->insertClient("Adámek");
+        const long film = dir->insertFilm("Film");
+        const QString catalogue = DBPath;
+        DBPath = dir->dataPath() + "jinde.ddb";
+        QPointer<frmPujcDVD> d = new frmPujcDVD(owner.get());
+        DBPath = catalogue;
+        QCOMPARE(rec->count(), 1);
+        QVERIFY(rec->last().text.startsWith("Seznam uživatelů se nepodařilo z katalogu načíst."));
+        d->Init(film, "Film");
+        d->show();
+        QTest::mouseClick(d->Command2, Qt::LeftButton);
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->last().text.contains("seznam uživatelů se nepodařilo"));
+        QVERIFY(d && d->isVisible());
+        QCOMPARE(loans().size(), 0);
+        d->close();
         rec->clear();
     }
 

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 
 namespace {
 
@@ -62,13 +63,36 @@ private slots:
         QCOMPARE(unexpected, 0);
     }
 
-    void addressLimitAndEsc() {
+    // Full boxes refuse what does not fit and drop nothing already there; a
+    // longer stored value is kept whole; characters are never split.
+    void limitsKeepWhatIsThere() {
         auto w = editor();
-        // 50 characters, a line end counting as the two it is stored as
-        SetBoxText(w->txtUSADR, QString(48, 'a') + "\r\nbcd");
-        QCOMPARE(BoxText(w->txtUSADR), QString(48, 'a') + "\r\n");
+        QTest::keyClicks(w->txtUSADR, "Ulice 1");
+        QTest::keyClick(w->txtUSADR, Qt::Key_Return); // a line end counts as its two
+        QTest::keyClicks(w->txtUSADR, QString(41, 'b'));
+        const QString full = "Ulice 1\r\n" + QString(41, 'b');
+        QCOMPARE(BoxText(w->txtUSADR), full);
+        QTextCursor at5 = w->txtUSADR->textCursor();
+        at5.setPosition(5);
+        w->txtUSADR->setTextCursor(at5);
+        QTest::keyClicks(w->txtUSADR, "X");
+        QCOMPARE(BoxText(w->txtUSADR), full);
+        QCOMPARE(w->txtUSADR->textCursor().position(), 5);
+        QTest::keyClick(w->txtUSADR, Qt::Key_Backspace);
+        QTest::keyClick(w->txtUSADR, Qt::Key_Backspace);
+        w->txtUSADR->insertPlainText("123456"); // a paste in the middle: what fits goes in
+        QCOMPARE(BoxText(w->txtUSADR), "Uli12 1\r\n" + QString(41, 'b'));
         QTest::keyClick(w->txtUSNAME, Qt::Key_Escape);
         QVERIFY(w->isVisible());
+
+        const QString emoji = QString::fromUtf8("\U0001F3AC");
+        QTest::keyClicks(w->txtUSNAME, QString(49, 'a'));
+        QTest::sendKeyEvent(QTest::Click, w->txtUSNAME, Qt::Key_unknown, emoji, Qt::NoModifier);
+        QTest::keyClicks(w->txtUSNAME, "b");
+        QCOMPARE(w->txtUSNAME->text(), QString(49, 'a') + emoji);
+
+        SetBoxText(w->txtUSPOZN, QString(60, 'n'));
+        QCOMPARE(BoxText(w->txtUSPOZN), QString(60, 'n'));
     }
 
     void newClientsAreStoredAsTyped() {
@@ -161,6 +185,29 @@ private slots:
         QCOMPARE(rec->last().text, QString("Záznam k úpravě nenalezen!"));
         QVERIFY(!w2->isVisible());
         QCOMPARE(clients().size(), 0);
+        rec->clear();
+    }
+
+    // A client the catalogue would not give is said as a failed read, not as
+    // missing, and the blank form is never saved over it.
+    void unreadClientIsNeverOverwritten() {
+        const long id = dir->insertClient(
+            "Dlužník",
+            {{"USADR", "Ulice 1"}, {"USREGNUM", "V-1"}, {"USPHONE", "777"}, {"USPOZN", "dluží 200"}});
+        const QList<Row> before = clients();
+        const QString catalogue = DBPath;
+        DBPath = dir->dataPath() + "jinde.ddb"; // unreachable
+        auto w = editor(id);
+        DBPath = catalogue;
+        QCOMPARE(rec->count(), 1);
+        QVERIFY2(rec->last().text.startsWith("Údaje uživatele se nepodařilo z katalogu načíst"),
+                 qPrintable(rec->last().text));
+        fill(w.get(), "Jiný", "Jinde 2");
+        QTest::mouseClick(w->cmdSave, Qt::LeftButton);
+        QCOMPARE(rec->count(), 2);
+        QVERIFY(rec->last().text.contains("nic neuložilo"));
+        QVERIFY(w->isVisible());
+        QCOMPARE(clients(), before);
         rec->clear();
     }
 

@@ -401,7 +401,7 @@ private slots:
         dir->execute("DROP TABLE tZanr");
         w->Refresh_List();
         QCOMPARE(rec->count(), 1);
-        QVERIFY(rec->last().text.startsWith("Seznam se nepodařilo načíst"));
+        QVERIFY(rec->last().text.startsWith("Seznam se nepodařilo z katalogu načíst."));
         QCOMPARE(w->lvwZanr->Count(), 0);
         QVERIFY(!w->Command3->isEnabled());
         QVERIFY(w->isVisible());

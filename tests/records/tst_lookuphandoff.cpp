@@ -21,11 +21,16 @@
 
 namespace {
 
-QString writePicture(const QString& path) {
+QString writePicture(const QString& path, const QColor& colour = Qt::red) {
     QImage img(40, 20, QImage::Format_RGB32);
-    img.fill(Qt::red);
+    img.fill(colour);
     img.save(path, "JPG");
     return path;
+}
+
+QByteArray bytes(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Runs `fill` on the film-database window once it is shown modal.
@@ -195,18 +200,28 @@ private slots:
         };
         accept(poster);
         w->Command4->click();
-        QCOMPARE(w->lblNahled->text(), poster);
+        const QString own = w->lblNahled->text(); // the editor's own copy
+        const QByteArray shown = bytes(poster);
+        QVERIFY(own != poster && bytes(own) == shown);
         QVERIFY(!w->imgObalDesk[1]->pixmap().isNull());
 
-        // an address left by a failed fetch: the preview stays, the user is told
+        // a later look-up downloads over its file, and its fetch fails: the
+        // preview stays the one shown, the user is told
+        writePicture(poster, Qt::green);
         accept("http://www.example/poster.jpg");
         w->Command4->click();
         QCOMPARE(rec->count(), 1);
         QVERIFY(rec->last().text.contains("http://www.example/poster.jpg"));
         rec->clear();
-        QCOMPARE(w->lblNahled->text(), poster);
+        QCOMPARE(w->lblNahled->text(), own);
+        w->cmdSave->click();
+        QCOMPARE(dir->scalar("SELECT PicDat FROM tPicture WHERE PicSkup='N'", dir->picturesPath()).toBytes(),
+                 shown);
 
         // an empty path: no preview any more
+        w = open();
+        accept(poster);
+        w->Command4->click();
         accept("");
         w->Command4->click();
         QCOMPARE(w->lblNahled->text(), QString());
