@@ -11,11 +11,15 @@
 #include "statusbar.h"
 #include "testmain.h"
 
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 
@@ -144,6 +148,21 @@ private slots:
         QCOMPARE(w->lvwList->header()->sectionSize(0), 150);
         QCOMPARE(w->GetColSizeStr(), QString("2250|4410|2117|2117|3333|2540|2540|"));
         QCOMPARE(rec->count(), 0);
+    }
+
+    // Texts that Qt draws itself are Czech after start-up, whatever the locale.
+    void qtTextsInCzech() {
+        TestProgramDir dir;
+        QVERIFY(runMain());
+        QLineEdit box;
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList entries;
+        for (const QAction* a : menu->actions())
+            if (!a->isSeparator()) entries << a->text().section(u'\t', 0, 0); // without the shortcut
+        QCOMPARE(entries.first(), QString("&Zpět"));
+        QVERIFY(!entries.contains("&Undo"));
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QString("Otevřít"));
     }
 
     void catalogueCheck_data() {
