@@ -16,6 +16,7 @@
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
+#include "controls.h"
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
@@ -495,6 +496,7 @@ void frmMaster::CreateToolbars() {
     tbDisk->adjustSize();
     Picture1->setFixedSize(tbDisk->sizeHint());
     holder->addWidget(Picture1);
+    PlainToolbars(this);
 }
 
 void frmMaster::Toolbar1_ButtonClick(const QString& key) {

@@ -130,6 +130,14 @@ private slots:
         w->mnuPopUp->close();
         QTest::mouseRelease(w->lvwList->viewport(), Qt::LeftButton, {}, QPoint(20, 40));
         QVERIFY(!w->mnuPopUp->isVisible());
+
+        // No window menu over the bars; tool tips only where they are given.
+        for (QWidget* bar : {static_cast<QWidget*>(w->menuBar()), static_cast<QWidget*>(w->Toolbar1),
+                             static_cast<QWidget*>(w->tbDisk)})
+            QCOMPARE(testsupport::popUpAt(bar, QPoint(bar->width() - 2, bar->height() / 2)), QStringList());
+        QCOMPARE(testsupport::popUpAt(w, QPoint(w->width() - 5, w->menuBar()->height() + 5)), QStringList());
+        QCOMPARE(testsupport::shownToolTips(w), QStringList({"KeyAddNew: Přidat nový disk do seznamu.",
+                                                             "KeyPujcitVratit: Půjčí - vrátí disk"}));
     }
 
     void searchAndSortButtons() {

@@ -135,6 +135,10 @@ private slots:
         // an unknown key does nothing
         w->Toolbar1_ButtonClick("keyhpujcka");
         QVERIFY(!w->picVypujcit->isVisible());
+
+        // no window menu that could hide the toolbar, no tool tips
+        QCOMPARE(testsupport::popUpAt(w->Toolbar1, QPoint(w->Toolbar1->width() - 2, 5)), QStringList());
+        QCOMPARE(testsupport::shownToolTips(w), QStringList());
     }
 
     void search() {
