@@ -22,12 +22,13 @@ QString ask(filedialogs::Kind kind, const QString& title, const QString& filter,
     QFileDialog dialog(owner ? owner : QApplication::activeWindow(), title);
     // Qt's own dialog everywhere, so the default extension and the filter behave alike on every desktop.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // A typed name is taken as typed, also when no such file exists: the
+    // caller says what it cannot read.
+    dialog.setFileMode(QFileDialog::AnyFile);
     if (kind == filedialogs::Kind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
     const QStringList filters = QtNameFilters(filter);
