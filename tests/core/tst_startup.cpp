@@ -8,10 +8,12 @@
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "settings.h"
 #include "statusbar.h"
 #include "testmain.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
@@ -199,6 +201,27 @@ private slots:
             for (QWidget* top : QApplication::topLevelWidgets())
                 QVERIFY(!top->isVisible());
         }
+    }
+
+    // A catalogue elsewhere, named by hand in the settings file.
+    void handWrittenCatalogueOpens() {
+        TestProgramDir dir;
+        const long film = dir.insertFilm("Kolja");
+        const QString folder = dir.path() + "/My, Fi;lms\\x";
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(dir.cataloguePath(), folder + "/data.ddb"));
+        QFile::remove(dir.cataloguePath());
+        QFile ini(SettingsFile(kSettingsApp));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Settings]\nActDB=" + folder.toUtf8() + "/data.ddb\n");
+        ini.close();
+
+        frmMaster* w = runMain();
+        QCOMPARE(DBPath, folder + "/data.ddb");
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(rec->count(), 0);
+        QCOMPARE(w->lvwList->Count(), 1);
+        QCOMPARE(w->lvwList->Item(1)->Key(), QString("K%1").arg(film));
     }
 
     void versionCheckOnlyOnA_data() {

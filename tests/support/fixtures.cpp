@@ -3,12 +3,13 @@
 #include "core/Main.h"
 
 #include "listview.h"
+#include "settings.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QHelpEvent>
 #include <QMenu>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
@@ -16,9 +17,7 @@
 namespace testsupport {
 
 void clearProgramSettings() {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, kSettingsApp);
-    store.clear();
-    store.sync();
+    QFile::remove(SettingsFile(kSettingsApp));
 }
 
 QDateTime at(int d, int m, int y, int hh, int mm, int ss) {
