@@ -73,7 +73,7 @@ frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
     lvwList->AddColumn(QStringLiteral("CZ Název"), 4410);
     lvwList->AddColumn(QStringLiteral("Žánr"), 2117);
     lvwList->AddColumn(QStringLiteral("Půjčeno Komu"), 2117);
-    lvwList->AddColumn(QStringLiteral("Půjčeno kdy"), 1764);
+    lvwList->AddColumn(QStringLiteral("Půjčeno kdy"), 2040); // a whole date and time in the Linux fonts
     lvwList->AddColumn(QStringLiteral("Původní název"), 2540);
     lvwList->AddColumn(QStringLiteral("Jazyk"), 2540);
 

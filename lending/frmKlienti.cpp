@@ -12,6 +12,7 @@
 #include "vb.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -121,9 +122,10 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     lvwUsers = new ListView(area);
     lvwUsers->setObjectName(QStringLiteral("lvwUsers"));
     lvwUsers->setGeometry(TwipsRect(120, 120, 6470, 2700));
-    lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1200);
+    // Wide enough for a personal code of 10 characters.
+    lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1400);
     lvwUsers->AddColumn(QStringLiteral("Jméno"), 2400);
-    lvwUsers->AddColumn(QStringLiteral("Adresa"), 2700);
+    lvwUsers->AddColumn(QStringLiteral("Adresa"), 2600);
 
     fraFind = new QGroupBox(QStringLiteral("Vyhledat"), area);
     fraFind->setObjectName(QStringLiteral("fraFind"));
@@ -296,7 +298,19 @@ bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
                QStringLiteral("Nepovolená operace:"));
         return false;
     }
-    label->setText(prefix + itm->SubItem(1) + QStringLiteral(" (") + itm->Text() + QStringLiteral(")"));
+    const QString name = itm->SubItem(1);
+    const QString code = QStringLiteral(" (") + itm->Text() + QStringLiteral(")");
+    QString text = prefix + name + code;
+    // A caption too long for the label loses the end of the name, never the
+    // personal code that tells two clients of one name apart.
+    const QFontMetrics fm = label->fontMetrics();
+    const int room = label->contentsRect().width();
+    if (fm.horizontalAdvance(text) > room) {
+        const int forName = room - fm.horizontalAdvance(prefix + code);
+        text = forName > 0 ? prefix + fm.elidedText(name, Qt::ElideRight, forName) + code
+                           : fm.elidedText(text, Qt::ElideRight, room);
+    }
+    label->setText(text);
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmUser.h"
 
+#include "captions.h"
 #include "controls.h"
 #include "fixtures.h"
 #include "listview.h"
@@ -139,6 +140,22 @@ private slots:
         // no window menu that could hide the toolbar, no tool tips
         QCOMPARE(testsupport::popUpAt(w->Toolbar1, QPoint(w->Toolbar1->width() - 2, 5)), QStringList());
         QCOMPARE(testsupport::shownToolTips(w), QStringList());
+    }
+
+    // A long name loses its end in a panel caption, never the personal code.
+    void captionsAndCodesShowWhole() {
+        const long u = dir->insertClient("Šťastný-Přemyslovský Bohumil", {{"USREGNUM", "1234567890"}});
+        frmKlienti* w = open();
+        select(w, u);
+        QCOMPARE(CutCells(w->lvwUsers).filter("Reg.č."), QStringList());
+        for (const char* key : {"keyHpujcka", "keyHVratit", "ShowUserHistory"})
+            clickToolbar(w, key);
+        QCOMPARE(CutCaptions(w), QStringList());
+        for (QLabel* caption : {w->lblKZapujceni, w->lblVratit, w->lblHist}) {
+            QVERIFY2(caption->text().endsWith(" (1234567890)"), qPrintable(caption->text()));
+            QVERIFY2(caption->text().contains(": Š"), qPrintable(caption->text()));
+        }
+        QCOMPARE(w->lblHist->text().left(20), QString("Historie výpůjček : "));
     }
 
     void search() {
