@@ -76,6 +76,7 @@ frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
     lvwList->AddColumn(QStringLiteral("Půjčeno kdy"), 2040); // a whole date and time in the Linux fonts
     lvwList->AddColumn(QStringLiteral("Původní název"), 2540);
     lvwList->AddColumn(QStringLiteral("Jazyk"), 2540);
+    lvwList->setKeepSelection(true); // the film commands act on the selected row
 
     sbMain = new StatusBar(this);
     sbMain->setObjectName(QStringLiteral("sbMain"));

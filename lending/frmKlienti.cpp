@@ -126,6 +126,7 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1400);
     lvwUsers->AddColumn(QStringLiteral("Jméno"), 2400);
     lvwUsers->AddColumn(QStringLiteral("Adresa"), 2600);
+    lvwUsers->setKeepSelection(true); // the panels act on the selected client
 
     fraFind = new QGroupBox(QStringLiteral("Vyhledat"), area);
     fraFind->setObjectName(QStringLiteral("fraFind"));

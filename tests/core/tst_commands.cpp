@@ -258,6 +258,12 @@ private slots:
         const long film = dir->insertFilm("Čelisti");
         dir->insertLoan(alice, film, at(1, 2, 2026));
         frmMaster* w = open();
+        // a click below the films leaves the film selected; only code clears it
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QWidget* area = w->lvwList->viewport();
+        QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(20, area->height() - 5));
+        QVERIFY(w->lvwList->SelectedItem());
         if (ListItem* first = w->lvwList->SelectedItem()) first->setSelected(false);
         QVERIFY(!w->lvwList->SelectedItem());
         QCOMPARE(w->SelectedDVDID(), 0L);

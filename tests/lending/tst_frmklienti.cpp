@@ -158,6 +158,23 @@ private slots:
         QCOMPARE(w->lblHist->text().left(20), QString("Historie výpůjček : "));
     }
 
+    // A click on the empty area or a ctrl-click on the selected client keeps it selected.
+    void aClientStaysSelected() {
+        dir->insertClient("Adam Jiří");
+        const long b = dir->insertClient("Bártová Eva");
+        frmKlienti* w = open();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        select(w, b);
+        ListView* lv = w->lvwUsers;
+        const QPoint row = lv->visualRect(lv->model()->index(1, 0)).center();
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ControlModifier, row);
+        QCOMPARE(lv->SelectedItem(), lv->Item(QString("U%1").arg(b)));
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, QPoint(20, lv->viewport()->height() - 5));
+        QCOMPARE(lv->SelectedItem(), lv->Item(QString("U%1").arg(b)));
+        clickToolbar(w, "keyHVratit");
+        QVERIFY(w->picVratit->isVisible()); // no "Neexistuje osoba pro zapůjčení!"
+    }
+
     void search() {
         const long n = dir->insertClient("Novák Petr", {{"USREGNUM", "120"}});
         const long a = dir->insertClient("adámek Jiří", {{"USREGNUM", "3312"}});
