@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -165,6 +167,8 @@ private slots:
         QVERIFY(!entries.contains("&Undo"));
         QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
         QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QString("Otevřít"));
+        // the file dialogs' type column, which Qt's Czech translation lacks
+        QCOMPARE(QFileIconProvider().type(QFileInfo(dir.dataPath())), QString("Složka"));
     }
 
     void catalogueCheck_data() {
