@@ -8,6 +8,7 @@
 #include "apppath.h"
 #include "doevents.h"
 #include "msgbox.h"
+#include "qtczech.h"
 #include "settings.h"
 #include "vb.h"
 
@@ -54,6 +55,7 @@ void (*ShowNewVersion)() = ShowNewVersionUnowned;
 } // namespace startup
 
 void Main() {
+    UseQtCzech();
     DBPath = GetSett(QStringLiteral("ActDB"), DataPath() + QStringLiteral("data.ddb"));
 
     {

@@ -17,6 +17,7 @@
 #include "records/frmOddeleniList.h"
 #include "records/frmZanry.h"
 
+#include "controls.h"
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
@@ -73,9 +74,10 @@ frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
     lvwList->AddColumn(QStringLiteral("CZ Název"), 4410);
     lvwList->AddColumn(QStringLiteral("Žánr"), 2117);
     lvwList->AddColumn(QStringLiteral("Půjčeno Komu"), 2117);
-    lvwList->AddColumn(QStringLiteral("Půjčeno kdy"), 1764);
+    lvwList->AddColumn(QStringLiteral("Půjčeno kdy"), 2040); // a whole date and time in the Linux fonts
     lvwList->AddColumn(QStringLiteral("Původní název"), 2540);
     lvwList->AddColumn(QStringLiteral("Jazyk"), 2540);
+    lvwList->setKeepSelection(true); // the film commands act on the selected row
 
     sbMain = new StatusBar(this);
     sbMain->setObjectName(QStringLiteral("sbMain"));
@@ -502,6 +504,7 @@ void frmMaster::CreateToolbars() {
     tbDisk->adjustSize();
     Picture1->setFixedSize(tbDisk->sizeHint());
     holder->addWidget(Picture1);
+    PlainToolbars(this);
 }
 
 void frmMaster::Toolbar1_ButtonClick(const QString& key) {

@@ -192,8 +192,7 @@ QString loadPic(long picId, const QString& kind) {
         closeQuietly(rs, cn);
         return result;
     }
-    if (rs.Eof()) {
-        MsgBox(QStringLiteral("Obrázek č. %1 nebyl v úložišti obrázků nalezen.").arg(picId), vb::vbOKOnly);
+    if (rs.Eof()) { // no such row: the editor keeps what it showed
         closeQuietly(rs, cn);
         return result;
     }

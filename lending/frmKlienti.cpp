@@ -12,6 +12,7 @@
 #include "vb.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -36,10 +37,9 @@ const QString kKeyLend = QStringLiteral("keyHpujcka");
 const QString kKeyReturn = QStringLiteral("keyHVratit");
 
 QPushButton* pictureButton(QWidget* parent, const char* name, QStyle::StandardPixmap picture,
-                           const QRect& geometry, const QString& tip) {
+                           const QRect& geometry) {
     QPushButton* b = MakeButton(parent, name, QString(), geometry);
     b->setIcon(parent->style()->standardIcon(picture));
-    b->setToolTip(tip);
     return b;
 }
 
@@ -122,9 +122,11 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     lvwUsers = new ListView(area);
     lvwUsers->setObjectName(QStringLiteral("lvwUsers"));
     lvwUsers->setGeometry(TwipsRect(120, 120, 6470, 2700));
-    lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1200);
+    // Wide enough for a personal code of 10 characters.
+    lvwUsers->AddColumn(QStringLiteral("Reg.č."), 1400);
     lvwUsers->AddColumn(QStringLiteral("Jméno"), 2400);
-    lvwUsers->AddColumn(QStringLiteral("Adresa"), 2700);
+    lvwUsers->AddColumn(QStringLiteral("Adresa"), 2600);
+    lvwUsers->setKeepSelection(true); // the panels act on the selected client
 
     fraFind = new QGroupBox(QStringLiteral("Vyhledat"), area);
     fraFind->setObjectName(QStringLiteral("fraFind"));
@@ -132,17 +134,16 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     txtFindUser = new QLineEdit(fraFind);
     txtFindUser->setObjectName(QStringLiteral("txtFindUser"));
     txtFindUser->setGeometry(TwipsRect(150, 500, 2600, 360));
-    Command4 = pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView,
-                             TwipsRect(2900, 440, 520, 480), QStringLiteral("Vyhledat"));
+    Command4 =
+        pictureButton(fraFind, "Command4", QStyle::SP_FileDialogContentsView, TwipsRect(2900, 440, 520, 480));
     connect(Command4, &QPushButton::clicked, this, &frmKlienti::Command4_Click);
 
     fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
     fraEdit->setObjectName(QStringLiteral("fraEdit"));
     fraEdit->setGeometry(TwipsRect(3840, 2940, 2750, 1300));
-    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600),
-                             QStringLiteral("Nový uživatel"));
-    Command3 = pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView,
-                             TwipsRect(1500, 440, 900, 600), QStringLiteral("Upravit uživatele"));
+    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600));
+    Command3 =
+        pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, TwipsRect(1500, 440, 900, 600));
     connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
     connect(Command3, &QPushButton::clicked, this, &frmKlienti::Command3_Click);
 
@@ -154,10 +155,10 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
                           TwipsRect(120, 3460, 2200, 420));
     Command7 =
         MakeButton(picVypujcit, "Command7", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
-    Command13 = pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload,
-                              TwipsRect(5220, 90, 420, 420), QStringLiteral("Obnovit"));
-    Command14 = pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton,
-                              TwipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
+    Command13 =
+        pictureButton(picVypujcit, "Command13", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420));
+    Command14 =
+        pictureButton(picVypujcit, "Command14", QStyle::SP_DialogCloseButton, TwipsRect(5760, 90, 420, 420));
     connect(Command8, &QPushButton::clicked, this, &frmKlienti::Command8_Click);
     connect(Command7, &QPushButton::clicked, picVypujcit, &QWidget::hide);
     connect(Command13, &QPushButton::clicked, this, &frmKlienti::KVypujceni_Obnovit);
@@ -174,10 +175,10 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     txtHistorie->setReadOnly(true);
     txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
-    Command12 = pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload,
-                              TwipsRect(5175, 90, 420, 420), QStringLiteral("Obnovit"));
-    Command11 = pictureButton(picHistorie, "Command11", QStyle::SP_DialogCloseButton,
-                              TwipsRect(5715, 90, 420, 420), QStringLiteral("Zavřít"));
+    Command12 =
+        pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, TwipsRect(5175, 90, 420, 420));
+    Command11 =
+        pictureButton(picHistorie, "Command11", QStyle::SP_DialogCloseButton, TwipsRect(5715, 90, 420, 420));
     connect(Command12, &QPushButton::clicked, this, &frmKlienti::Historie_Obnovit);
     connect(Command11, &QPushButton::clicked, picHistorie, &QWidget::hide);
 
@@ -188,10 +189,9 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
         MakeButton(picVratit, "Command9", QStringLiteral("Vrátit vybrané"), TwipsRect(120, 3460, 2200, 420));
     Command10 =
         MakeButton(picVratit, "Command10", QStringLiteral("Storno"), TwipsRect(2440, 3460, 1300, 420));
-    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420),
-                             QStringLiteral("Obnovit"));
-    Command5 = pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton,
-                             TwipsRect(5760, 90, 420, 420), QStringLiteral("Zavřít"));
+    Command6 = pictureButton(picVratit, "Command6", QStyle::SP_BrowserReload, TwipsRect(5220, 90, 420, 420));
+    Command5 =
+        pictureButton(picVratit, "Command5", QStyle::SP_DialogCloseButton, TwipsRect(5760, 90, 420, 420));
     connect(Command9, &QPushButton::clicked, this, &frmKlienti::Command9_Click);
     connect(Command10, &QPushButton::clicked, picVratit, &QWidget::hide);
     connect(Command6, &QPushButton::clicked, this, &frmKlienti::Vratit_Obnovit);
@@ -201,6 +201,7 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     picHistorie->raise();
     picVratit->raise();
 
+    PlainToolbars(this);
     NactiList();
 }
 
@@ -300,7 +301,19 @@ bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
                QStringLiteral("Nepovolená operace:"));
         return false;
     }
-    label->setText(prefix + itm->SubItem(1) + QStringLiteral(" (") + itm->Text() + QStringLiteral(")"));
+    const QString name = itm->SubItem(1);
+    const QString code = QStringLiteral(" (") + itm->Text() + QStringLiteral(")");
+    QString text = prefix + name + code;
+    // A caption too long for the label loses the end of the name, never the
+    // personal code that tells two clients of one name apart.
+    const QFontMetrics fm = label->fontMetrics();
+    const int room = label->contentsRect().width();
+    if (fm.horizontalAdvance(text) > room) {
+        const int forName = room - fm.horizontalAdvance(prefix + code);
+        text = forName > 0 ? prefix + fm.elidedText(name, Qt::ElideRight, forName) + code
+                           : fm.elidedText(text, Qt::ElideRight, room);
+    }
+    label->setText(text);
     return true;
 }
 

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryFile>
 
@@ -262,6 +263,18 @@ struct ConnParts {
     QString password;
 };
 
+// The ";" at or after `from` that ends a value: the one followed by a
+// keyword of the connection string and "=". A ";" inside a path ("/x;y/a.ddb")
+// is part of the path.
+qsizetype valueEnd(const QString& s, qsizetype from) {
+    static const QRegularExpression nextKey(
+        QStringLiteral(";\\s*(provider|data source|user id|password|persist security info|mode|"
+                       "extended properties|jet oledb:[^=;]*)\\s*="),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = nextKey.match(s, from);
+    return m.hasMatch() ? m.capturedStart() : -1;
+}
+
 // "Provider=...;Data Source=<path>;Jet OLEDB:Database Password=<pw>"; a value
 // may be wrapped in quotes when it holds a ';'.
 ConnParts parseConnString(const QString& s) {
@@ -284,7 +297,7 @@ ConnParts parseConnString(const QString& s) {
             const qsizetype semi = s.indexOf(QLatin1Char(';'), i);
             i = semi < 0 ? n : semi + 1;
         } else {
-            const qsizetype semi = s.indexOf(QLatin1Char(';'), i);
+            const qsizetype semi = valueEnd(s, i);
             value = s.mid(i, semi < 0 ? -1 : semi - i).trimmed();
             i = semi < 0 ? n : semi + 1;
         }

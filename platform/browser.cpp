@@ -1,11 +1,15 @@
 #include "browser.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QMenu>
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineScript>
@@ -125,6 +129,12 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
     // The local search page posts to the shop's address.
     page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 
+    // The engine's own pop-up (back, forward, reload, page source, in
+    // English) would lead the look-up's page astray: a text box gets the
+    // edit entries of the program's other boxes, a selection its copy.
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, &WebBrowser::showEditMenu);
+
     // The events reach their handlers from Qt's own loop, never from inside
     // the engine's work: a handler may wait (a download, a script, DoEvents),
     // which would stall the engine if it ran there.
@@ -150,6 +160,35 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
     });
     connect(page_, &QWebEnginePage::loadProgress, this,
             [this](int progress) { post([this, progress] { emit ProgressChange(progress, 100); }); });
+}
+
+void WebBrowser::showEditMenu(const QPoint& pos) {
+    const QWebEngineContextMenuRequest* request = view_->lastContextMenuRequest();
+    if (!request || (!request->isContentEditable() && request->selectedText().isEmpty())) return;
+    using Flag = QWebEngineContextMenuRequest::EditFlag;
+    const auto flags = request->editFlags();
+    // Shown without waiting: the request comes from inside the engine's work.
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The texts of Qt's own edit pop-up, in the program's language.
+    const auto add = [&](const char* text, QWebEnginePage::WebAction action, bool enabled) {
+        QAction* a = menu->addAction(QCoreApplication::translate("QLineEdit", text));
+        a->setEnabled(enabled);
+        connect(a, &QAction::triggered, page_, [this, action] { page_->triggerAction(action); });
+    };
+    if (request->isContentEditable()) {
+        add("&Undo", QWebEnginePage::Undo, flags.testFlag(Flag::CanUndo));
+        add("&Redo", QWebEnginePage::Redo, flags.testFlag(Flag::CanRedo));
+        menu->addSeparator();
+        add("Cu&t", QWebEnginePage::Cut, flags.testFlag(Flag::CanCut));
+        add("&Copy", QWebEnginePage::Copy, flags.testFlag(Flag::CanCopy));
+        add("&Paste", QWebEnginePage::Paste, flags.testFlag(Flag::CanPaste));
+        menu->addSeparator();
+        add("Select All", QWebEnginePage::SelectAll, flags.testFlag(Flag::CanSelectAll));
+    } else {
+        add("&Copy", QWebEnginePage::Copy, true);
+    }
+    menu->popup(view_->mapToGlobal(pos));
 }
 
 WebBrowser::~WebBrowser() {

@@ -57,6 +57,7 @@ signals:
 
 private:
     class Page;
+    void showEditMenu(const QPoint& pos);
     void post(std::function<void()> event);
     QWebEngineView* view_;
     Page* page_;

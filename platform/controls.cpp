@@ -2,16 +2,20 @@
 
 #include "vb.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QToolButton>
 
 #include <limits>
 #include <memory>
@@ -43,7 +47,31 @@ protected:
     }
 };
 
+// Swallows the tool tip of a toolbar button whose action has none of its own:
+// QAction then gives its caption as the tip.
+class CaptionTipFilter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) return false;
+        const auto* button = qobject_cast<QToolButton*>(watched);
+        const QAction* action = button ? button->defaultAction() : nullptr;
+        return action && action->toolTip() == action->iconText();
+    }
+};
+
 } // namespace
+
+void PlainToolbars(QMainWindow* window) {
+    // The bars, the menu bar and the empty bar area pass a right click up to
+    // the window, which would list the bars.
+    window->setContextMenuPolicy(Qt::PreventContextMenu);
+    static auto* filter = new CaptionTipFilter(qApp);
+    for (QToolButton* button : window->findChildren<QToolButton*>())
+        button->installEventFilter(filter);
+}
 
 QWidget* PlaceControl(QWidget* w, const char* name, const QRect& at) {
     if (name) w->setObjectName(QLatin1String(name));

@@ -9,6 +9,7 @@
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMainWindow;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -23,6 +24,12 @@ template <class W> W* Place(W* w, const char* name, const QRect& at) {
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at);
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at);
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at);
+
+// Toolbars as the forms had them: no window menu on the bars (which would
+// let the user hide a bar, and its buttons, for the rest of the run), and a
+// toolbar button shows a tool tip only when one was given, not its caption.
+// Call once the toolbars hold their buttons.
+void PlainToolbars(QMainWindow* window);
 
 // Shows a window that may be hidden behind others or minimised, in front.
 void BringForward(QWidget* window);

@@ -6,9 +6,47 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QLocale>
 #include <QRegularExpression>
+#include <QSplitter>
+#include <QTreeView>
 
 namespace {
+
+// The file list's dates and sizes in the program's locale: Qt writes them in
+// the machine's (English month names on most).
+class LocalFileDetails : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& index, int role) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (role != Qt::DisplayRole || !files) return QIdentityProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        if (index.column() == 3) return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
+        if (index.column() == 1 && !files->isDir(source))
+            return QLocale().formattedDataSize(files->size(source));
+        return QIdentityProxyModel::data(index, role);
+    }
+};
+
+// Room for the side bar's places and for the list's sizes, types and dates
+// in the Linux fonts (Qt's own widths cut them).
+void fitFileList(QFileDialog& dialog) {
+    dialog.resize(dialog.sizeHint().expandedTo(QSize(760, 460)));
+    if (auto* split = dialog.findChild<QSplitter*>(QStringLiteral("splitter"))) split->setSizes({150, 610});
+    auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!list) return;
+    const QFontMetrics fm = list->fontMetrics();
+    const int margin = 3 * fm.averageCharWidth();
+    list->header()->resizeSection(1, fm.horizontalAdvance(QStringLiteral("999,9 KiB")) + margin);
+    list->header()->resizeSection(2, fm.horizontalAdvance(QStringLiteral("obrázek JPEG")) + margin);
+    list->header()->resizeSection(3, fm.horizontalAdvance(QStringLiteral("28.12.26 19:03")) + margin);
+}
+
 filedialogs::Script*& activeScript() {
     static filedialogs::Script* s = nullptr;
     return s;
@@ -22,12 +60,15 @@ QString ask(filedialogs::Kind kind, const QString& title, const QString& filter,
     QFileDialog dialog(owner ? owner : QApplication::activeWindow(), title);
     // Qt's own dialog everywhere, so the default extension and the filter behave alike on every desktop.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setProxyModel(new LocalFileDetails(&dialog));
+    fitFileList(dialog);
+    // A typed name is taken as typed, also when no such file exists: the
+    // caller says what it cannot read.
+    dialog.setFileMode(QFileDialog::AnyFile);
     if (kind == filedialogs::Kind::Open) {
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
-        dialog.setFileMode(QFileDialog::ExistingFile);
     } else {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
     const QStringList filters = QtNameFilters(filter);

@@ -10,8 +10,9 @@ class QWidget;
 // or "JPEG Obrazek (*.jpg)|*.jpg" (pairs of name and patterns, patterns
 // separated by ";"), or a Qt filter as is. A start folder that does not exist
 // starts in the home folder. `defaultExt` ("jpg", no dot) is added to a name
-// typed without an extension. Returns the full path with blanks trimmed at
-// both ends, or "" when cancelled.
+// typed without an extension. A typed name is taken as typed, whether or not
+// the file exists. Returns the full path with blanks trimmed at both ends, or
+// "" when cancelled.
 QString GetOpenFileName(const QString& title, const QString& filter, const QString& startDir,
                         const QString& defaultExt = QString(), QWidget* owner = nullptr);
 // As above for a file to write; an existing file is not asked about.

@@ -884,6 +884,17 @@ void ListView::setGridLines(bool on) {
     viewport()->update();
 }
 
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index,
+                                                               const QEvent* event) const {
+    const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
+    if (!keepSelection_ || MultiSelect()) return command;
+    // An empty spot, a deselecting ctrl-click: nothing would be selected afterwards.
+    const bool leavesNone =
+        command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle) ||
+        !command.testFlag(QItemSelectionModel::Select);
+    return index.isValid() && !leavesNone ? command : QItemSelectionModel::NoUpdate;
+}
+
 bool ListView::viewportEvent(QEvent* event) {
     // Whatever the view paints or hit-tests must see the sorted order.
     switch (event->type()) {

@@ -186,6 +186,12 @@ public:
     bool GridLines() const { return gridLines_; }
     void setGridLines(bool on);
 
+    // While on, the user cannot leave a list that holds items without a
+    // selected one: a click on the empty area or a ctrl-click on the selected
+    // row keeps the selection (code may still clear it). Single selection only.
+    bool KeepSelection() const { return keepSelection_; }
+    void setKeepSelection(bool on) { keepSelection_ = on; }
+
 signals:
     void ColumnClick(int column);   // 1-based ColumnHeader index
     void ItemClick(ListItem* item); // mouse press on an item, after it is selected
@@ -195,6 +201,8 @@ signals:
     void KeyPress(int key, Qt::KeyboardModifiers modifiers, const QString& text);
 
 protected:
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
     bool viewportEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -207,4 +215,5 @@ private:
     friend class ListViewModel;
     ListViewModel* m_;
     bool gridLines_ = false;
+    bool keepSelection_ = false;
 };

@@ -11,4 +11,5 @@ $SUDO apt-get install -y --no-install-recommends \
     libsqlcipher-dev libssl-dev sqlcipher sqlite3 \
     libx11-dev libxkbcommon-dev \
     fp-utils xdg-utils xchm \
+    qt6-translations-l10n \
     xvfb xauth fonts-dejavu-core

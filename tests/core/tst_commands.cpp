@@ -130,6 +130,14 @@ private slots:
         w->mnuPopUp->close();
         QTest::mouseRelease(w->lvwList->viewport(), Qt::LeftButton, {}, QPoint(20, 40));
         QVERIFY(!w->mnuPopUp->isVisible());
+
+        // No window menu over the bars; tool tips only where they are given.
+        for (QWidget* bar : {static_cast<QWidget*>(w->menuBar()), static_cast<QWidget*>(w->Toolbar1),
+                             static_cast<QWidget*>(w->tbDisk)})
+            QCOMPARE(testsupport::popUpAt(bar, QPoint(bar->width() - 2, bar->height() / 2)), QStringList());
+        QCOMPARE(testsupport::popUpAt(w, QPoint(w->width() - 5, w->menuBar()->height() + 5)), QStringList());
+        QCOMPARE(testsupport::shownToolTips(w), QStringList({"KeyAddNew: Přidat nový disk do seznamu.",
+                                                             "KeyPujcitVratit: Půjčí - vrátí disk"}));
     }
 
     void searchAndSortButtons() {
@@ -250,6 +258,12 @@ private slots:
         const long film = dir->insertFilm("Čelisti");
         dir->insertLoan(alice, film, at(1, 2, 2026));
         frmMaster* w = open();
+        // a click below the films leaves the film selected; only code clears it
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QWidget* area = w->lvwList->viewport();
+        QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(20, area->height() - 5));
+        QVERIFY(w->lvwList->SelectedItem());
         if (ListItem* first = w->lvwList->SelectedItem()) first->setSelected(false);
         QVERIFY(!w->lvwList->SelectedItem());
         QCOMPARE(w->SelectedDVDID(), 0L);

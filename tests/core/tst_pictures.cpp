@@ -192,12 +192,11 @@ private slots:
     }
 
     void loadingWhatCannotBeShown() {
+        // No such row (a restored catalogue, an empty picture store): quietly nothing.
         QCOMPARE(LoadObalPic(777), QString());
-        QCOMPARE(boxes->count(), 1);
-        QVERIFY(boxes->last().text.contains("777"));
+        QCOMPARE(boxes->count(), 0);
 
         // A picture of size 0: quietly nothing, and no stale working file.
-        boxes->clear();
         const QByteArray old = pictureBytes(400, 6);
         writeFile(dir->dataPath() + "nahled.jpg", old);
         const long empty =

@@ -8,14 +8,22 @@
 #include "listview.h"
 #include "msgbox.h"
 #include "progdir.h"
+#include "settings.h"
 #include "statusbar.h"
 #include "testmain.h"
 
+#include <QDialogButtonBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QTimer>
 
@@ -146,6 +154,23 @@ private slots:
         QCOMPARE(rec->count(), 0);
     }
 
+    // Texts that Qt draws itself are Czech after start-up, whatever the locale.
+    void qtTextsInCzech() {
+        TestProgramDir dir;
+        QVERIFY(runMain());
+        QLineEdit box;
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList entries;
+        for (const QAction* a : menu->actions())
+            if (!a->isSeparator()) entries << a->text().section(u'\t', 0, 0); // without the shortcut
+        QCOMPARE(entries.first(), QString("&Zpět"));
+        QVERIFY(!entries.contains("&Undo"));
+        QDialogButtonBox buttons(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Open)->text(), QString("Otevřít"));
+        // the file dialogs' type column, which Qt's Czech translation lacks
+        QCOMPARE(QFileIconProvider().type(QFileInfo(dir.dataPath())), QString("Složka"));
+    }
+
     void catalogueCheck_data() {
         QTest::addColumn<QString>("fileName"); // "" = no file at all
         QTest::addColumn<bool>("accepted");
@@ -180,6 +205,27 @@ private slots:
             for (QWidget* top : QApplication::topLevelWidgets())
                 QVERIFY(!top->isVisible());
         }
+    }
+
+    // A catalogue elsewhere, named by hand in the settings file.
+    void handWrittenCatalogueOpens() {
+        TestProgramDir dir;
+        const long film = dir.insertFilm("Kolja");
+        const QString folder = dir.path() + "/My, Fi;lms\\x";
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::copy(dir.cataloguePath(), folder + "/data.ddb"));
+        QFile::remove(dir.cataloguePath());
+        QFile ini(SettingsFile(kSettingsApp));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Settings]\nActDB=" + folder.toUtf8() + "/data.ddb\n");
+        ini.close();
+
+        frmMaster* w = runMain();
+        QCOMPARE(DBPath, folder + "/data.ddb");
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(rec->count(), 0);
+        QCOMPARE(w->lvwList->Count(), 1);
+        QCOMPARE(w->lvwList->Item(1)->Key(), QString("K%1").arg(film));
     }
 
     void versionCheckOnlyOnA_data() {

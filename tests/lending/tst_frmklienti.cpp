@@ -3,6 +3,7 @@
 #include "lending/frmKlienti.h"
 #include "lending/frmUser.h"
 
+#include "captions.h"
 #include "controls.h"
 #include "fixtures.h"
 #include "listview.h"
@@ -135,6 +136,43 @@ private slots:
         // an unknown key does nothing
         w->Toolbar1_ButtonClick("keyhpujcka");
         QVERIFY(!w->picVypujcit->isVisible());
+
+        // no window menu that could hide the toolbar, no tool tips
+        QCOMPARE(testsupport::popUpAt(w->Toolbar1, QPoint(w->Toolbar1->width() - 2, 5)), QStringList());
+        QCOMPARE(testsupport::shownToolTips(w), QStringList());
+    }
+
+    // A long name loses its end in a panel caption, never the personal code.
+    void captionsAndCodesShowWhole() {
+        const long u = dir->insertClient("Šťastný-Přemyslovský Bohumil", {{"USREGNUM", "1234567890"}});
+        frmKlienti* w = open();
+        select(w, u);
+        QCOMPARE(CutCells(w->lvwUsers).filter("Reg.č."), QStringList());
+        for (const char* key : {"keyHpujcka", "keyHVratit", "ShowUserHistory"})
+            clickToolbar(w, key);
+        QCOMPARE(CutCaptions(w), QStringList());
+        for (QLabel* caption : {w->lblKZapujceni, w->lblVratit, w->lblHist}) {
+            QVERIFY2(caption->text().endsWith(" (1234567890)"), qPrintable(caption->text()));
+            QVERIFY2(caption->text().contains(": Š"), qPrintable(caption->text()));
+        }
+        QCOMPARE(w->lblHist->text().left(20), QString("Historie výpůjček : "));
+    }
+
+    // A click on the empty area or a ctrl-click on the selected client keeps it selected.
+    void aClientStaysSelected() {
+        dir->insertClient("Adam Jiří");
+        const long b = dir->insertClient("Bártová Eva");
+        frmKlienti* w = open();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        select(w, b);
+        ListView* lv = w->lvwUsers;
+        const QPoint row = lv->visualRect(lv->model()->index(1, 0)).center();
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, Qt::ControlModifier, row);
+        QCOMPARE(lv->SelectedItem(), lv->Item(QString("U%1").arg(b)));
+        QTest::mouseClick(lv->viewport(), Qt::LeftButton, {}, QPoint(20, lv->viewport()->height() - 5));
+        QCOMPARE(lv->SelectedItem(), lv->Item(QString("U%1").arg(b)));
+        clickToolbar(w, "keyHVratit");
+        QVERIFY(w->picVratit->isVisible()); // no "Neexistuje osoba pro zapůjčení!"
     }
 
     void search() {

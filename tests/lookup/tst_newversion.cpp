@@ -6,6 +6,7 @@
 #include "lookup/webroots.h"
 
 #include "apppath.h"
+#include "fixtures.h"
 #include "httpserver.h"
 #include "msgbox.h"
 #include "progdir.h"
@@ -17,7 +18,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QSettings>
 #include <QTimer>
 
 using testsupport::HttpServer;
@@ -25,12 +25,6 @@ using testsupport::HttpServer;
 namespace {
 
 const QString kVersionPath = "/podpora/files/dvdmervaver.asp";
-
-void clearSettings() {
-    QSettings store(QSettings::IniFormat, QSettings::UserScope, kSettingsApp);
-    store.clear();
-    store.sync();
-}
 
 // Runs `action` on each window of type W as soon as it shows, while it lives.
 template <class W> struct WhenShown {
@@ -72,7 +66,7 @@ class TestNewVersion : public QObject {
 
 private slots:
     void init() {
-        clearSettings();
+        testsupport::clearProgramSettings();
         dir = std::make_unique<TestProgramDir>();
         QVERIFY(dir->isValid());
         server = std::make_unique<HttpServer>();

@@ -1,14 +1,17 @@
 #include "browser.h"
 #include "httpserver.h"
+#include "qtczech.h"
 #include "testmain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTimer>
+#include <QWebEngineView>
 
 using testsupport::HttpServer;
 
@@ -69,6 +72,49 @@ class TestBrowser : public QObject {
     }
 
 private slots:
+    // The engine's own pop-up (back, forward, reload, page source, in English)
+    // gives way to the edit entries of a text box, in Czech, and to nothing elsewhere.
+    void popUpIsTheEditMenuOfATextBox() {
+        UseQtCzech();
+        const QString page = writeFile(
+            dir_, "form.htm",
+            "<html><body><input value=Kolja style='position:absolute;left:10px;top:10px;width:200px'>"
+            "<p style='margin-top:80px'>Text</p></body></html>");
+        WebBrowser b;
+        b.resize(400, 300);
+        b.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&b));
+        QSignalSpy done(&b, &WebBrowser::DocumentComplete);
+        b.Navigate(page);
+        QVERIFY(done.wait(kWait));
+        QStringList seen;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                for (const QAction* a : menu->actions())
+                    seen << (a->isSeparator() ? QString("-") : a->text());
+                menu->close();
+            }
+        });
+        poll.start();
+        QWidget* area = b.view()->focusProxy();
+        QVERIFY(area);
+        const auto rightClick = [&](const QPoint& at) {
+            QTest::mousePress(area, Qt::RightButton, {}, at);
+            QTest::mouseRelease(area, Qt::RightButton, {}, at);
+        };
+        QTest::mouseClick(area, Qt::LeftButton, {}, QPoint(50, 20));
+        rightClick(QPoint(50, 20));
+        QTRY_VERIFY_WITH_TIMEOUT(!seen.isEmpty(), kWait);
+        QCOMPARE(seen, QStringList(
+                           {"&Zpět", "&Znovu", "-", "&Vyjmout", "&Kopírovat", "&Vložit", "-", "Vybrat vše"}));
+        seen.clear();
+        rightClick(QPoint(50, 150));
+        QTest::qWait(500);
+        QCOMPARE(seen, QStringList());
+    }
+
     void tagsAndAttributesAreSerialisedTheOldWay() {
         QCOMPARE(bodyOf("<h2 class=\"title1\">Kolja <a href=\"x.php\">x</a></h2>"),
                  QString("<H2 class=title1>Kolja <A href=x.php>x</A></H2>"));

@@ -46,6 +46,28 @@ private slots:
         f.close();
         QCOMPARE(GetSetting("FileApp", "Settings", "ColSie"), QString("1440,2000"));
     }
+
+    void handWrittenValuesReadAsWritten() {
+        QFile f(SettingsFile("HandApp"));
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("; my catalogue\r\n[settings]\r\nActDB=/home/u/My, Films/x;y\\z/data.ddb\r\n"
+                "Nahled=\"/old, quoted\"\r\n\r\n[Other]\r\nActDB=elsewhere\r\n");
+        f.close();
+        QCOMPARE(GetSetting("HandApp", "Settings", "ActDB"), QString("/home/u/My, Films/x;y\\z/data.ddb"));
+        QCOMPARE(GetSetting("HandApp", "Settings", "Nahled"), QString("/old, quoted"));
+
+        // a write keeps the user's other lines; every value reads back as saved
+        const QStringList values{"/a \"b\"", "\"quoted\"", "two\nlines", "C:\\new\\", ""};
+        for (const QString& v : values) {
+            SaveSetting("HandApp", "Settings", "Covers", v);
+            QCOMPARE(GetSetting("HandApp", "Settings", "Covers", "dflt"), v);
+        }
+        QCOMPARE(GetSetting("HandApp", "Settings", "ActDB"), QString("/home/u/My, Films/x;y\\z/data.ddb"));
+        QCOMPARE(GetSetting("HandApp", "Other", "ActDB"), QString("elsewhere"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(
+            f.readAll().startsWith("; my catalogue\n[settings]\nActDB=/home/u/My, Films/x;y\\z/data.ddb\n"));
+    }
 };
 
 DVD_TEST_MAIN(TestSettings)

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QTimer>
 
 namespace {
@@ -30,6 +31,13 @@ void answerNextDialog(const QString& name, QString* seenTitle = nullptr, QString
             QFAIL("no file name box");
         }
         edit->setText(name);
+        // A box the dialog raises instead of accepting is closed, and so is the dialog.
+        QTimer::singleShot(0, [dialog] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                box->close();
+                dialog->reject();
+            }
+        });
         static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, as the Open button does
     });
 }
@@ -109,6 +117,12 @@ private slots:
                  dir.filePath("obal.jpg"));
         QCOMPARE(title, QString("Načtení obrázku"));
         QCOMPARE(shownDir, QDir(dir.path()).absolutePath());
+        // a name of no file is taken as typed, with the extension added where it is given
+        answerNextDialog("chybí");
+        QCOMPARE(GetOpenFileName("Načtení obrázku", kJpegFilter, dir.path(), "jpg"),
+                 dir.filePath("chybí.jpg"));
+        answerNextDialog("chybí");
+        QCOMPARE(GetOpenFileName("Načtení obrázku", kJpegFilter, dir.path()), dir.filePath("chybí"));
     }
 
     void realSaveDialogAndCancel() {

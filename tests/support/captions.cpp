@@ -1,10 +1,14 @@
 #include "captions.h"
 
+#include "listview.h"
+
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace {
 
@@ -32,6 +36,21 @@ QStringList CutCaptions(const QWidget* window) {
         } else if (auto* g = qobject_cast<const QGroupBox*>(w)) {
             // The title sits in the frame's top line, after a small indent.
             if (g->fontMetrics().horizontalAdvance(g->title()) + 16 > g->width()) cut << entry(g, g->title());
+        }
+    }
+    return cut;
+}
+
+QStringList CutCells(const ListView* list) {
+    QStringList cut;
+    // The item delegate keeps this margin on either side of a cell's text.
+    const int margin = list->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    for (int c = 1; c <= list->ColumnCount(); ++c) {
+        const int room = list->header()->sectionSize(c - 1) - 2 * margin;
+        for (int i = 1; i <= list->Count(); ++i) {
+            const QString text = c == 1 ? list->Item(i)->Text() : list->Item(i)->SubItem(c - 1);
+            if (list->fontMetrics().horizontalAdvance(text) > room)
+                cut << list->Column(c)->Text() + QStringLiteral(": ") + text;
         }
     }
     return cut;
