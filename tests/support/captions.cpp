@@ -29,7 +29,8 @@ QStringList CutCaptions(const QWidget* window) {
             const QRect inside = l->contentsRect();
             if (l->wordWrap()) {
                 if (l->heightForWidth(l->width()) > l->height()) cut << entry(l, l->text());
-            } else if (l->fontMetrics().horizontalAdvance(l->text()) > inside.width() ||
+            } else if (l->fontMetrics().size(l->buddy() ? Qt::TextShowMnemonic : 0, l->text()).width() >
+                           inside.width() ||
                        l->fontMetrics().height() > inside.height()) {
                 cut << entry(l, l->text());
             }
