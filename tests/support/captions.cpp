@@ -16,6 +16,12 @@ QString entry(const QWidget* w, const QString& text) {
     return w->objectName() + QStringLiteral(": ") + text;
 }
 
+// A label with a buddy shows its "&" as an underline.
+int shownWidth(const QLabel* l) {
+    const QFontMetrics fm = l->fontMetrics();
+    return l->buddy() ? fm.size(Qt::TextShowMnemonic, l->text()).width() : fm.horizontalAdvance(l->text());
+}
+
 } // namespace
 
 QStringList CutCaptions(const QWidget* window) {
@@ -29,9 +35,7 @@ QStringList CutCaptions(const QWidget* window) {
             const QRect inside = l->contentsRect();
             if (l->wordWrap()) {
                 if (l->heightForWidth(l->width()) > l->height()) cut << entry(l, l->text());
-            } else if (l->fontMetrics().size(l->buddy() ? Qt::TextShowMnemonic : 0, l->text()).width() >
-                           inside.width() ||
-                       l->fontMetrics().height() > inside.height()) {
+            } else if (shownWidth(l) > inside.width() || l->fontMetrics().height() > inside.height()) {
                 cut << entry(l, l->text());
             }
         } else if (auto* g = qobject_cast<const QGroupBox*>(w)) {
