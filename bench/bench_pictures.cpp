@@ -1,5 +1,6 @@
 // Storing and loading a cover of 5 MB and of 50 MB against a plain copy of
 // the same file, and how far the peak memory rises during each.
+#include "bench/catalogue.h"
 #include "core/mDatabase.h"
 #include "core/schema.h"
 
@@ -19,22 +20,6 @@
 
 namespace {
 
-// A /proc/self/status figure in kB ("VmHWM", "VmRSS").
-long statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Starts the peak over from the present size (Linux: "5" to clear_refs).
-bool resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
-}
-
 struct Run {
     double ms;
     long peakGrowthKb;
@@ -45,13 +30,13 @@ struct Run {
 Run measure(int times, const std::function<void()>& work) {
     Run r{1e30, 0};
     for (int i = 0; i < times; ++i) {
-        const bool reset = resetPeak();
-        const long before = reset ? statusKb("VmRSS") : statusKb("VmHWM");
+        const bool reset = bench::ResetPeak();
+        const long before = reset ? bench::StatusKb("VmRSS") : bench::StatusKb("VmHWM");
         QElapsedTimer t;
         t.start();
         work();
         r.ms = std::min(r.ms, t.nsecsElapsed() / 1e6);
-        r.peakGrowthKb = std::max(r.peakGrowthKb, statusKb("VmHWM") - before);
+        r.peakGrowthKb = std::max(r.peakGrowthKb, bench::StatusKb("VmHWM") - before);
     }
     return r;
 }
