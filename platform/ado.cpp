@@ -45,6 +45,21 @@ void setPageSize(sqlite3* db, int pageSize) {
 }
 const char kCollationName[] = "CZ";
 
+// Every page read from the file is checked and decrypted. SQLite's default
+// cache (2000 KiB) is far smaller than a large catalogue, so a read in index
+// order (the film list, the printed lists) would decrypt most pages once per
+// row: the cache holds the whole file instead, up to a bound. SQLite takes
+// the memory only as pages are read and gives it back when the connection
+// closes.
+void sizePageCache(sqlite3* db, qint64 fileSize) {
+    constexpr qint64 kDefaultKiB = 2000;
+    constexpr qint64 kMaxKiB = 128 * 1024;
+    const qint64 fileKiB = fileSize / 1024;
+    const qint64 kib = qBound(kDefaultKiB, fileKiB + fileKiB / 8, kMaxKiB); // an eighth for page headers
+    const QByteArray sql = QByteArrayLiteral("PRAGMA cache_size = -") + QByteArray::number(kib);
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+}
+
 [[noreturn]] void fail(long number, const QString& description) {
     throw Error(number, description);
 }
@@ -558,6 +573,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         fail(adErrProvider,
              QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
     }
+    sizePageCache(db, info.size());
     // A file we may not write opens read-only without a word: refuse it here.
     if (sqlite3_db_readonly(db, "main") == 1)
         fail(adErrProvider,
