@@ -39,10 +39,14 @@ long OpenRecordset(const QString& sql, bool append) {
     Step(err, [] { DBRecordset.Close(); }); // fails on a fresh recordset; that is fine
     err.Clear();
     Step(err, [&] { DBRecordset.Open(sql, DBConnection, ado::adOpenKeyset, ado::adLockPessimistic, -1); });
-    Step(err, [&] {
-        if (!DBRecordset.Eof()) result = DBRecordset.RecordCount();
-    });
-    if (append) Step(err, [] { DBRecordset.AddNew(); });
+    // Counting reads every row: an append only wants its new one.
+    if (!append) {
+        Step(err, [&] {
+            if (!DBRecordset.Eof()) result = DBRecordset.RecordCount();
+        });
+    } else {
+        Step(err, [] { DBRecordset.AddNew(); });
+    }
     return result;
 }
 

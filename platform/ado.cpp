@@ -18,6 +18,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -686,6 +687,15 @@ struct TableInfo {
     int keyCell = -1; // position of the key among a row's cells
 };
 
+// The table's highest key now, 0 when it has no rows.
+qint64 highestKey(sqlite3* db, const TableInfo& t) {
+    Stmt st;
+    prepareOrFail(db, "SELECT max(" + quoteIdent(t.keyColumn) + ") FROM " + quoteIdent(t.name), st);
+    const int rc = sqlite3_step(st.get());
+    if (rc != SQLITE_ROW) failSqlite(db, rc);
+    return sqlite3_column_int64(st.get(), 0);
+}
+
 struct Pending {
     bool set = false;
     Variant value;
@@ -721,6 +731,13 @@ struct Recordset::Impl {
     // walks the page chain from the start: quadratic in the size).
     sqlite3_blob* chunkBlob = nullptr;
     int chunkField = -1;
+    // A result of more than one row of one table is read at the first look at
+    // its rows (a move, the count, a field of a row not added here), so that
+    // appending to a large table does not read it. The rows are the ones
+    // there were at the open: a key above the highest one then was added
+    // since (keys are never reused).
+    Stmt unread;
+    qint64 highestKeyAtOpen = 0;
 
     long rows() const { return long(rowFlags.size()); }
     Cell* row(long r) { return reinterpret_cast<Cell*>(arena.at(rowCells[size_t(r)])); }
@@ -738,8 +755,9 @@ struct Recordset::Impl {
     void requireOpen() const {
         if (!open) failClosed();
     }
-    void requireCurrent() const {
+    void requireCurrent() {
         requireOpen();
+        if (pos >= rows()) readRows();
         if (pos < 0 || pos >= rows() || (rowFlags[size_t(pos)] & RowDeleted))
             fail(adErrNoCurrentRecord,
                  QStringLiteral("Either BOF or EOF is True, or the current record has been "
@@ -921,6 +939,8 @@ struct Recordset::Impl {
         pending.clear();
         closeChunkBlob();
         chunkPos.clear();
+        unread.reset();
+        highestKeyAtOpen = 0;
         stride = 0;
         live = 0;
         pos = 0;
@@ -1080,6 +1100,20 @@ struct Recordset::Impl {
         if (rc != SQLITE_OK) failSqlite(h, rc);
     }
 
+    void storeRow(sqlite3_stmt* st) {
+        Cell* cellsOfRow = addRow();
+        const int n = int(cols.size());
+        for (int i = 0; i < n; ++i) {
+            const Column& c = cols[size_t(i)];
+            storeCell(cellsOfRow[i], st, i, &c, c.sizeOnly);
+        }
+        for (int i = n; i < stride; ++i)
+            storeCell(cellsOfRow[i], st, i, nullptr);
+        rowFlags.push_back(0);
+    }
+
+    void readRows();
+
     void move(long to) {
         if (editMode != adEditNone) updateRow();
         pos = to;
@@ -1088,6 +1122,38 @@ struct Recordset::Impl {
 
     void updateRow();
 };
+
+// The rows of the open, ahead of those added here meanwhile, which stay
+// where the caller is.
+void Recordset::Impl::readRows() {
+    if (!unread.get()) return;
+    sqlite3_stmt* st = unread.get();
+    const long added = rows();
+    std::vector<quint32> addedCells;
+    std::vector<quint8> addedFlags;
+    addedCells.swap(rowCells);
+    addedFlags.swap(rowFlags);
+    const int keyCell = tables[0].keyCell;
+    int rc;
+    try {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            if (sqlite3_column_int64(st, keyCell) <= highestKeyAtOpen) storeRow(st);
+        if (rc != SQLITE_DONE) failSqlite(db(), rc);
+    } catch (...) {
+        sqlite3_reset(st);
+        rowCells.swap(addedCells);
+        rowFlags.swap(addedFlags);
+        throw;
+    }
+    unread.reset();
+    const long shift = rows();
+    live += shift;
+    rowCells.insert(rowCells.end(), addedCells.begin(), addedCells.end());
+    rowFlags.insert(rowFlags.end(), addedFlags.begin(), addedFlags.end());
+    // A place on an added row moves with it; the start stays the start.
+    if (pos < added) pos += shift;
+    if (editMode == adEditAdd ? addFrom < added - 1 : addFrom < added) addFrom += shift;
+}
 
 void Recordset::Impl::updateRow() {
     requireOpen();
@@ -1300,19 +1366,26 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     }
     d->stride = n + int(d->tables.size());
 
+    const bool oneTable =
+        d->tables.size() == 1 && std::all_of(d->cols.begin(), d->cols.end(), [&](const Column& c) {
+            return c.table.isEmpty() || c.table.compare(d->tables[0].name, Qt::CaseInsensitive) == 0;
+        });
     int rc;
     try {
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            Cell* cellsOfRow = d->addRow();
-            for (int i = 0; i < n; ++i) {
-                const Column& c = d->cols[size_t(i)];
-                d->storeCell(cellsOfRow[i], st.get(), i, &c, c.sizeOnly);
+            if (oneTable && d->rows() == 1) { // more than one row: read when looked at
+                d->highestKeyAtOpen = highestKey(h, d->tables[0]);
+                sqlite3_reset(st.get());
+                d->rowCells.clear();
+                d->rowFlags.clear();
+                d->arena.clear();
+                d->unread.reset();
+                *d->unread.out() = st.release();
+                break;
             }
-            for (int i = n; i < d->stride; ++i)
-                d->storeCell(cellsOfRow[i], st.get(), i, nullptr);
-            d->rowFlags.push_back(0);
+            d->storeRow(st.get());
         }
-        if (rc != SQLITE_DONE) failSqlite(h, rc);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) failSqlite(h, rc);
     } catch (...) {
         d->clear();
         throw;
@@ -1346,23 +1419,26 @@ void Recordset::Close() {
     d->conn = nullptr;
 }
 
+// Rows not read yet are more than one, and no move came before the read.
 bool Recordset::Eof() const {
     d->requireOpen();
-    return d->pos >= d->rows();
+    return !d->unread.get() && d->pos >= d->rows();
 }
 
 bool Recordset::Bof() const {
     d->requireOpen();
-    return d->pos < 0 || (d->live == 0 && d->pos >= d->rows());
+    return !d->unread.get() && (d->pos < 0 || (d->live == 0 && d->pos >= d->rows()));
 }
 
 long Recordset::RecordCount() const {
     d->requireOpen();
+    d->readRows();
     return d->live;
 }
 
 void Recordset::MoveNext() {
     d->requireOpen();
+    d->readRows();
     if (d->pos >= d->rows())
         fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
                                                   "deleted. Requested operation requires a current record."));
@@ -1374,6 +1450,7 @@ void Recordset::MoveNext() {
 
 void Recordset::MovePrevious() {
     d->requireOpen();
+    d->readRows();
     if (d->pos < 0)
         fail(adErrNoCurrentRecord, QStringLiteral("Either BOF or EOF is True, or the current record has been "
                                                   "deleted. Requested operation requires a current record."));
@@ -1385,6 +1462,7 @@ void Recordset::MovePrevious() {
 
 void Recordset::MoveFirst() {
     d->requireOpen();
+    d->readRows();
     long p = 0;
     while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted))
         ++p;
@@ -1393,6 +1471,7 @@ void Recordset::MoveFirst() {
 
 void Recordset::MoveLast() {
     d->requireOpen();
+    d->readRows();
     long p = d->rows() - 1;
     while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted))
         --p;

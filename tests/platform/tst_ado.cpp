@@ -512,6 +512,42 @@ private slots:
         QCOMPARE(dir->scalar("SELECT count(*) FROM tUser WHERE USNAME = 'Cerny Petr'"), Variant(0));
     }
 
+    void appendBeforeTheRowsAreRead() {
+        for (const char* name : {"A", "B", "C"})
+            dir->insertFilm(name);
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn);
+        QVERIFY(!rs.Eof() && !rs.Bof());
+        rs.AddNew();
+        rs("CZJm") = "Nový";
+        rs.Update();
+        const qint64 added = rs("DVDID").Value().toLong();
+        dir->insertFilm("Cizí"); // by another connection: not a row of this recordset
+        QCOMPARE(rs.RecordCount(), 4L);
+        QCOMPARE(rs("DVDID").Value().toLong(), added); // still on the new row
+        QStringList seen;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            seen << rs("CZJm").Value().toString();
+        QCOMPARE(seen, QStringList({"A", "B", "C", "Nový"}));
+        rs.Close();
+
+        // A move writes a pending new row; a dropped one leaves the first row current.
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn);
+        rs.AddNew();
+        rs("CZJm") = "Další";
+        rs.MoveFirst();
+        QCOMPARE(rs("CZJm").Value().toString(), QString("A"));
+        rs.MoveLast();
+        QCOMPARE(rs("CZJm").Value().toString(), QString("Další"));
+        rs.Close();
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn);
+        rs.AddNew();
+        rs.CancelUpdate();
+        QCOMPARE(rs("CZJm").Value().toString(), QString("A"));
+        QCOMPARE(rs.RecordCount(), 6L);
+        rs.Close();
+    }
+
     void indexesFollowTheCollator() {
         dir->execute("PRAGMA user_version = 1");
         QCOMPARE(dir->scalar("PRAGMA user_version"), Variant(cz::Fingerprint())); // rebuilt at the open
