@@ -13,6 +13,7 @@
 #include "ado.h"
 #include "apppath.h"
 #include "listview.h"
+#include "vb.h"
 
 #include <QApplication>
 #include <QDir>
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
     // The window keeps its column widths in the settings: not in the user's own.
     QTemporaryDir home;
     qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    vb::PinLocalTimeZone(); // as the program starts
     QApplication app(argc, argv);
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)

@@ -9,6 +9,7 @@
 #include "core/schema.h"
 
 #include "apppath.h"
+#include "vb.h"
 
 #include <QApplication>
 #include <QDir>
@@ -31,6 +32,7 @@ namespace {
 int child(int argc, char** argv, const QString& dir) {
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    vb::PinLocalTimeZone();
     QApplication app(argc, argv);
     SetAppPath(dir);
     QTimer closer;
