@@ -14,9 +14,13 @@
 #include <QHash>
 #include <QList>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 #include <sys/mman.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -46,19 +50,26 @@ void setPageSize(sqlite3* db, int pageSize) {
 }
 const char kCollationName[] = "CZ";
 
+constexpr qint64 kSmallCacheKiB = 2000; // SQLite's default
+
+// cache_size as SQLite takes it: pages when positive, KiB when negative.
+void setCacheSize(sqlite3* db, qint64 size) {
+    const QByteArray sql = QByteArrayLiteral("PRAGMA cache_size = ") + QByteArray::number(size);
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+}
+
 // Every page read from the file is checked and decrypted. SQLite's default
-// cache (2000 KiB) is far smaller than a large catalogue, so a read in index
-// order (the film list, the printed lists) would decrypt most pages once per
-// row: the cache holds the whole file instead, up to a bound. SQLite takes
+// cache is far smaller than a large catalogue, so a read that visits the
+// pages out of their order (look-ups by key, an index's order) decrypts many
+// pages more than once: the cache holds the file, up to a bound that keeps
+// the memory modest. The largest such reads, whole tables in an index's
+// order, take the table's own order instead (readInKeyOrder). SQLite takes
 // the memory only as pages are read and gives it back when the connection
 // closes.
 void sizePageCache(sqlite3* db, qint64 fileSize) {
-    constexpr qint64 kDefaultKiB = 2000;
-    constexpr qint64 kMaxKiB = 128 * 1024;
+    constexpr qint64 kMaxKiB = 32 * 1024;
     const qint64 fileKiB = fileSize / 1024;
-    const qint64 kib = qBound(kDefaultKiB, fileKiB + fileKiB / 8, kMaxKiB); // an eighth for page headers
-    const QByteArray sql = QByteArrayLiteral("PRAGMA cache_size = -") + QByteArray::number(kib);
-    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+    setCacheSize(db, -qBound(kSmallCacheKiB, fileKiB + fileKiB / 8, kMaxKiB)); // an eighth for page headers
 }
 
 [[noreturn]] void fail(long number, const QString& description) {
@@ -150,6 +161,40 @@ void prepareOrFail(sqlite3* db, const QByteArray& sql, Stmt& st) {
 void execOrFail(sqlite3* db, const char* sql) {
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) failSqlite(db, rc);
+}
+
+// The pages of a large cache, freed among the blocks still in use, would stay
+// with the process: glibc keeps freed heap memory until it is trimmed.
+void giveBackFreedMemory(qint64 freedBytes) {
+#ifdef __GLIBC__
+    constexpr qint64 kWorthTrimming = qint64(8) << 20;
+    if (freedBytes >= kWorthTrimming) malloc_trim(0);
+#else
+    Q_UNUSED(freedBytes);
+#endif
+}
+
+qint64 pragmaValue(sqlite3* db, const char* name) {
+    Stmt st;
+    prepareOrFail(db, QByteArrayLiteral("PRAGMA ") + name, st);
+    return sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : 0;
+}
+
+// The index that a statement reads from end to end and nothing else (covering:
+// without the table's rows), "" for any other plan.
+QString walkedIndex(sqlite3* db, const QByteArray& sql, bool covering) {
+    static const QRegularExpression scan(QStringLiteral("^SCAN TABLE \\S+ USING (COVERING )?INDEX (\\S+)$"));
+    Stmt st;
+    if (sqlite3_prepare_v2(db, "EXPLAIN QUERY PLAN " + sql, -1, st.out(), nullptr) != SQLITE_OK) return {};
+    QString index;
+    int steps = 0;
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        const QRegularExpressionMatch m =
+            scan.match(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 3))));
+        if (++steps > 1 || !m.hasMatch() || m.captured(1).isEmpty() == covering) return {};
+        index = m.captured(2);
+    }
+    return index;
 }
 
 struct ConnParts {
@@ -311,7 +356,9 @@ Kind kindOf(const char* decl) {
 
 // One value of a kept row: 8 bytes. Texts and wide numbers live in the
 // recordset's arena; a long binary value is only its size (its bytes stay in
-// the file until GetChunk reads them).
+// the file until GetChunk reads them), and so is a long text of a table's
+// row (a description, say: "SELECT *" keeps it for every row, and most
+// callers read only short fields).
 enum CellType : quint32 {
     CNull = 0,
     CInt32 = 1,
@@ -319,12 +366,14 @@ enum CellType : quint32 {
     CDouble = 3,
     CText = 4,
     CBlobRef = 5,
-    CBytes = 6
+    CBytes = 6,
+    CTextRef = 7
 };
 struct Cell {
-    quint32 off = 0; // arena offset; the value of a CInt32; the size of a CBlobRef
+    quint32 off = 0; // arena offset; the value of a CInt32; the size of a CBlobRef or CTextRef
     quint32 lenType = 0;
 };
+constexpr int kKeptTextBytes = 128; // a longer text of a table's row stays in the file
 constexpr quint32 kMaxCellLen = 0x1fffffff;
 inline CellType cellType(Cell c) {
     return CellType(c.lenType >> 29);
@@ -336,15 +385,16 @@ inline Cell makeCell(CellType t, quint32 off, quint32 len) {
     return Cell{off, (quint32(t) << 29) | len};
 }
 
-// The bytes of kept rows, in 2 MB blocks that never move. Fresh memory costs a
-// page fault per page on first touch, more than the copy itself: blocks are
-// asked for as huge pages, and a closed recordset leaves its blocks to the next
-// one (up to kPoolBlocks).
+// The bytes of kept rows, in blocks that never move. A result's first block
+// is small: most queries keep a few rows. The next ones are 2 MB of their own
+// mapping, which goes back to the system when the recordset closes (from the
+// heap, a freed block may stay with the process). No huge pages: on a
+// virtual machine their first touch costs three times as much as small ones.
 class Arena {
 public:
     static constexpr int kShift = 21;
     static constexpr size_t kBlock = size_t(1) << kShift;
-    static constexpr size_t kPoolBlocks = 64;
+    static constexpr size_t kFirstBlock = size_t(64) << 10;
 
     Arena() = default;
     Arena(const Arena&) = delete;
@@ -353,68 +403,62 @@ public:
 
     void clear() {
         for (size_t i = 0; i < blocks_.size(); ++i) {
-            if (big_[i] || pool().size() >= kPoolBlocks)
-                std::free(blocks_[i]);
+            if (mapped_[i])
+                munmap(blocks_[i], kBlock);
             else
-                pool().push_back(blocks_[i]);
+                std::free(blocks_[i]);
         }
         blocks_.clear();
-        big_.clear();
-        used_ = kBlock;
+        mapped_.clear();
+        used_ = room_ = 0;
     }
-    // Room for n contiguous bytes, aligned to 4.
-    quint32 alloc(size_t n) {
+    // Room for n contiguous bytes at a multiple of align.
+    quint32 alloc(size_t n, size_t align = 4) {
         if (n > kBlock) { // a value of its own block
-            addBlock(static_cast<char*>(std::malloc(n)), true);
-            used_ = kBlock;
+            addBlock(static_cast<char*>(std::malloc(n)), false);
+            used_ = room_ = 0;
             return quint32((blocks_.size() - 1) << kShift);
         }
-        used_ = (used_ + 3) & ~size_t(3);
-        if (used_ + n > kBlock) {
-            addBlock(takeBlock(), false);
+        used_ = (used_ + align - 1) & ~(align - 1);
+        if (used_ + n > room_) {
+            const bool first = blocks_.empty() && n <= kFirstBlock;
+            addBlock(first ? static_cast<char*>(std::malloc(kFirstBlock)) : mapBlock(), !first);
+            room_ = first ? kFirstBlock : kBlock;
             used_ = 0;
         }
         const size_t off = ((blocks_.size() - 1) << kShift) | used_;
         used_ += n;
         return quint32(off);
     }
-    quint32 append(const void* p, size_t n) {
-        const quint32 off = alloc(n);
+    quint32 append(const void* p, size_t n) { // read back with memcpy: any place will do
+        const quint32 off = alloc(n, 1);
         if (n) std::memcpy(at(off), p, n);
         return off;
     }
     char* at(quint32 off) const { return blocks_[off >> kShift] + (off & (kBlock - 1)); }
 
 private:
-    static std::vector<char*>& pool() {
-        static auto* blocks = new std::vector<char*>; // outlives the global recordsets
-        return *blocks;
+    static char* mapBlock() {
+        void* m = mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return m == MAP_FAILED ? nullptr : static_cast<char*>(m);
     }
-    static char* takeBlock() {
-        if (!pool().empty()) {
-            char* b = pool().back();
-            pool().pop_back();
-            return b;
-        }
-        char* b = static_cast<char*>(std::aligned_alloc(kBlock, kBlock));
-#ifdef MADV_HUGEPAGE
-        if (b) madvise(b, kBlock, MADV_HUGEPAGE);
-#endif
-        return b;
-    }
-    void addBlock(char* b, bool big) {
+    void addBlock(char* b, bool mapped) {
         if (!b) throw std::bad_alloc();
         if (blocks_.size() >= (size_t(1) << (32 - kShift))) {
-            std::free(b);
+            if (mapped)
+                munmap(b, kBlock);
+            else
+                std::free(b);
             fail(adErrProvider, QStringLiteral("The query result is too large."));
         }
         blocks_.push_back(b);
-        big_.push_back(big);
+        mapped_.push_back(mapped);
     }
 
     std::vector<char*> blocks_;
-    std::vector<bool> big_;
-    size_t used_ = kBlock;
+    std::vector<bool> mapped_;
+    size_t used_ = 0;
+    size_t room_ = 0; // of the last block
 };
 
 bool parseIsoDate(const char* p, quint32 n, QDateTime* out) {
@@ -738,6 +782,8 @@ struct Recordset::Impl {
     // since (keys are never reused).
     Stmt unread;
     qint64 highestKeyAtOpen = 0;
+    // Set when the unread rows come in the order of an index (see readInKeyOrder).
+    QByteArray keysInOrderSql, tableScanSql;
 
     long rows() const { return long(rowFlags.size()); }
     Cell* row(long r) { return reinterpret_cast<Cell*>(arena.at(rowCells[size_t(r)])); }
@@ -805,6 +851,10 @@ struct Recordset::Impl {
         default: {
             const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
             const int n = sqlite3_column_bytes(st, i);
+            if (n > kKeptTextBytes && col && col->tableIndex >= 0 && col->kind != KDate) {
+                cell = makeCell(CTextRef, quint32(n), 0);
+                return;
+            }
             if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("A value is too large."));
             cell = makeCell(CText, arena.append(p, size_t(n)), quint32(n));
             return;
@@ -841,6 +891,8 @@ struct Recordset::Impl {
             return Variant(QByteArray(arena.at(cell.off), qsizetype(cellLen(cell))));
         case CBlobRef:
             return Variant(readBlob(col, r, 0, qint64(cell.off)));
+        case CTextRef:
+            return Variant(QString::fromUtf8(readBlob(col, r, 0, qint64(cell.off))));
         }
         return Variant();
     }
@@ -941,6 +993,8 @@ struct Recordset::Impl {
         chunkPos.clear();
         unread.reset();
         highestKeyAtOpen = 0;
+        keysInOrderSql.clear();
+        tableScanSql.clear();
         stride = 0;
         live = 0;
         pos = 0;
@@ -1113,6 +1167,9 @@ struct Recordset::Impl {
     }
 
     void readRows();
+    void readInKeyOrder();
+    void planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
+                      const QByteArray& selectPart);
 
     void move(long to) {
         if (editMode != adEditNone) updateRow();
@@ -1134,11 +1191,15 @@ void Recordset::Impl::readRows() {
     addedCells.swap(rowCells);
     addedFlags.swap(rowFlags);
     const int keyCell = tables[0].keyCell;
-    int rc;
     try {
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            if (sqlite3_column_int64(st, keyCell) <= highestKeyAtOpen) storeRow(st);
-        if (rc != SQLITE_DONE) failSqlite(db(), rc);
+        if (!keysInOrderSql.isEmpty()) {
+            readInKeyOrder();
+        } else {
+            int rc;
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                if (sqlite3_column_int64(st, keyCell) <= highestKeyAtOpen) storeRow(st);
+            if (rc != SQLITE_DONE) failSqlite(db(), rc);
+        }
     } catch (...) {
         sqlite3_reset(st);
         rowCells.swap(addedCells);
@@ -1153,6 +1214,81 @@ void Recordset::Impl::readRows() {
     // A place on an added row moves with it; the start stays the start.
     if (pos < added) pos += shift;
     if (editMode == adEditAdd ? addFrom < added - 1 : addFrom < added) addFrom += shift;
+}
+
+// "SELECT <list> FROM <table> ORDER BY <terms>" walks an index and looks up
+// each row's page: the pages come at random, and unless the cache holds the
+// whole table, each is read and decrypted once per row. When the index holds
+// the order, the keys are taken from it alone and the rows from the table in
+// its own order. The order is the same: the keys come from the same index.
+void Recordset::Impl::planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
+                                   const QByteArray& selectPart) {
+    static const QRegularExpression plainOrder(
+        QStringLiteral("^FROM\\s+\"?(\\w+)\"?\\s+ORDER\\s+BY\\s+[\\w\\s,.\"]+;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = plainOrder.match(QString::fromUtf8(from.trimmed()));
+    if (!m.hasMatch() || m.captured(1).compare(tables[0].name, Qt::CaseInsensitive) != 0) return;
+    static const QRegularExpression limit(QStringLiteral("\\b(LIMIT|OFFSET)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (limit.match(m.captured(0)).hasMatch()) return;
+    const QByteArray keys =
+        "SELECT " + quoteIdent(tables[0].name) + '.' + quoteIdent(tables[0].keyColumn) + ' ' + from;
+    const QString index = walkedIndex(h, sql, false);
+    if (index.isEmpty() || walkedIndex(h, keys, true) != index) return;
+    keysInOrderSql = keys;
+    tableScanSql = selectPart + " FROM " + quoteIdent(tables[0].name);
+}
+
+// Both passes in one read transaction: the keys and the rows agree.
+void Recordset::Impl::readInKeyOrder() {
+    sqlite3* h = db();
+    const bool own = sqlite3_get_autocommit(h) != 0;
+    if (own) execOrFail(h, "BEGIN");
+    // Each page is read once: a small cache does, and keeps the memory.
+    const qint64 cacheSize = pragmaValue(h, "cache_size");
+    setCacheSize(h, -kSmallCacheKiB);
+    try {
+        std::vector<std::pair<qint64, quint32>> places; // key, place in the order
+        {
+            Stmt st;
+            prepareOrFail(h, keysInOrderSql, st);
+            int rc;
+            while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+                const qint64 key = sqlite3_column_int64(st.get(), 0);
+                if (key <= highestKeyAtOpen) places.emplace_back(key, quint32(places.size()));
+            }
+            if (rc != SQLITE_DONE) failSqlite(h, rc);
+        }
+        std::sort(places.begin(), places.end());
+        constexpr quint32 kNoRow = ~quint32(0);
+        std::vector<quint32> byPlace(places.size(), kNoRow);
+        Stmt st;
+        prepareOrFail(h, tableScanSql, st);
+        const int keyCell = tables[0].keyCell;
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            const qint64 key = sqlite3_column_int64(st.get(), keyCell);
+            const auto it = std::lower_bound(places.begin(), places.end(), std::make_pair(key, quint32(0)));
+            if (it == places.end() || it->first != key) continue;
+            storeRow(st.get());
+            byPlace[it->second] = rowCells.back();
+            rowCells.pop_back();
+            rowFlags.pop_back();
+        }
+        if (rc != SQLITE_DONE) failSqlite(h, rc);
+        st.reset();
+        for (const quint32 cells : byPlace) {
+            if (cells == kNoRow) continue;
+            rowCells.push_back(cells);
+            rowFlags.push_back(0);
+        }
+        setCacheSize(h, cacheSize);
+        if (own) execOrFail(h, "COMMIT");
+    } catch (...) {
+        setCacheSize(h, cacheSize);
+        if (own) sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 void Recordset::Impl::updateRow() {
@@ -1300,6 +1436,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     // parenthesised join). Long binary columns of "SELECT *" are read as their
     // length only.
     const SelectShape shape = analyseSelect(sql);
+    QByteArray selectPart; // the executed query up to its FROM
     if (shape.ok) {
         for (Column& c : d->cols) {
             if (c.table.isEmpty() || c.origin.isEmpty()) continue;
@@ -1351,6 +1488,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
                                                                       Qt::CaseInsensitive) == 0;
         }
         if (usable) {
+            selectPart = rewritten.left(rewritten.size() - (sql.size() - shape.fromPos));
             st.reset();
             *st.out() = st2.release();
             if (sizeOnly)
@@ -1375,6 +1513,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
             if (oneTable && d->rows() == 1) { // more than one row: read when looked at
                 d->highestKeyAtOpen = highestKey(h, d->tables[0]);
+                d->planKeyOrder(h, sql, sql.mid(shape.fromPos), selectPart);
                 sqlite3_reset(st.get());
                 d->rowCells.clear();
                 d->rowFlags.clear();
@@ -1649,6 +1788,7 @@ QByteArray Field::GetChunk(long length) {
         const Cell cell = r.row(r.pos)[index_];
         switch (cellType(cell)) {
         case CBlobRef:
+        case CTextRef:
             out = r.readChunk(index_, at, qMin<qint64>(length, qint64(cell.off) - at), qint64(cell.off));
             break;
         case CText:
@@ -1676,6 +1816,7 @@ qint64 Field::ActualSize() const {
     case CNull:
         return 0;
     case CBlobRef:
+    case CTextRef:
         return qint64(cell.off);
     case CText:
     case CBytes:
@@ -1694,9 +1835,12 @@ void Connection::Close() {
         rs->d->conn = nullptr;
     }
     d->recordsets.clear();
+    int cacheBytes = 0, highest = 0;
+    sqlite3_db_status(d->db, SQLITE_DBSTATUS_CACHE_USED, &cacheBytes, &highest, 0);
     sqlite3_close_v2(d->db);
     d->db = nullptr;
     d->keyColumns.clear();
+    giveBackFreedMemory(cacheBytes);
 }
 
 } // namespace ado
