@@ -1,6 +1,7 @@
 #include "ado.h"
 
 #include "czcollate.h"
+#include "heap.h"
 
 #include <sqlite3.h>
 
@@ -18,9 +19,6 @@
 #include <QTemporaryFile>
 
 #include <sys/mman.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include <algorithm>
 #include <cctype>
@@ -161,17 +159,6 @@ void prepareOrFail(sqlite3* db, const QByteArray& sql, Stmt& st) {
 void execOrFail(sqlite3* db, const char* sql) {
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) failSqlite(db, rc);
-}
-
-// The pages of a large cache, freed among the blocks still in use, would stay
-// with the process: glibc keeps freed heap memory until it is trimmed.
-void giveBackFreedMemory(qint64 freedBytes) {
-#ifdef __GLIBC__
-    constexpr qint64 kWorthTrimming = qint64(8) << 20;
-    if (freedBytes >= kWorthTrimming) malloc_trim(0);
-#else
-    Q_UNUSED(freedBytes);
-#endif
 }
 
 qint64 pragmaValue(sqlite3* db, const char* name) {
@@ -1840,7 +1827,7 @@ void Connection::Close() {
     sqlite3_close_v2(d->db);
     d->db = nullptr;
     d->keyColumns.clear();
-    giveBackFreedMemory(cacheBytes);
+    GiveBackFreedHeap(cacheBytes);
 }
 
 } // namespace ado
