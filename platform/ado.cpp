@@ -8,6 +8,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -24,6 +25,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace ado {
@@ -41,6 +43,11 @@ constexpr int kBusyTimeoutMs = 1000;
 // before still use (and still open).
 constexpr int kPageSize = 8192;
 constexpr int kLegacyPageSize = 1024;
+// A spooled long binary value goes in as room (zeros) that its bytes then fill.
+// Up to this size the page cache holds all of it until the commit, so each
+// page reaches the file once (memory is cheap at that size); a larger value's
+// pages go out as zeros and again with the bytes.
+constexpr qint64 kOnePassBytes = qint64(16) << 20;
 
 void setPageSize(sqlite3* db, int pageSize) {
     const QByteArray sql = QByteArrayLiteral("PRAGMA cipher_page_size = ") + QByteArray::number(pageSize);
@@ -166,6 +173,21 @@ qint64 pragmaValue(sqlite3* db, const char* name) {
     prepareOrFail(db, QByteArrayLiteral("PRAGMA ") + name, st);
     return sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : 0;
 }
+
+// cache_size for a scope, the previous one back after it.
+class CacheSizeFor {
+public:
+    CacheSizeFor(sqlite3* db, qint64 size) : db_(db), previous_(pragmaValue(db, "cache_size")) {
+        setCacheSize(db, size);
+    }
+    ~CacheSizeFor() { setCacheSize(db_, previous_); }
+    CacheSizeFor(const CacheSizeFor&) = delete;
+    CacheSizeFor& operator=(const CacheSizeFor&) = delete;
+
+private:
+    sqlite3* db_;
+    qint64 previous_;
+};
 
 // The index that a statement reads from end to end and nothing else (covering:
 // without the table's rows), "" for any other plan.
@@ -730,7 +752,9 @@ qint64 highestKey(sqlite3* db, const TableInfo& t) {
 struct Pending {
     bool set = false;
     Variant value;
-    std::unique_ptr<QTemporaryFile> spool; // AppendChunk bytes waiting for Update
+    // AppendChunk bytes waiting for Update: in memory up to kOnePassBytes, in
+    // a temporary file beyond.
+    std::unique_ptr<QIODevice> spool;
     qint64 spoolSize = 0;
 };
 
@@ -1232,8 +1256,7 @@ void Recordset::Impl::readInKeyOrder() {
     const bool own = sqlite3_get_autocommit(h) != 0;
     if (own) execOrFail(h, "BEGIN");
     // Each page is read once: a small cache does, and keeps the memory.
-    const qint64 cacheSize = pragmaValue(h, "cache_size");
-    setCacheSize(h, -kSmallCacheKiB);
+    const CacheSizeFor small(h, -kSmallCacheKiB);
     try {
         std::vector<std::pair<qint64, quint32>> places; // key, place in the order
         {
@@ -1269,10 +1292,8 @@ void Recordset::Impl::readInKeyOrder() {
             rowCells.push_back(cells);
             rowFlags.push_back(0);
         }
-        setCacheSize(h, cacheSize);
         if (own) execOrFail(h, "COMMIT");
     } catch (...) {
-        setCacheSize(h, cacheSize);
         if (own) sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
@@ -1296,6 +1317,13 @@ void Recordset::Impl::updateRow() {
                  QStringLiteral("A new row of this query needs at least one field value."));
         touched.push_back(0);
     }
+
+    qint64 onePass = 0;
+    for (const Pending& p : pending)
+        if (p.set && p.spool && p.spoolSize <= kOnePassBytes) onePass += p.spoolSize;
+    const qint64 roomKiB = kSmallCacheKiB + (onePass + onePass / 8) / 1024; // an eighth for page headers
+    std::optional<CacheSizeFor> room;
+    if (onePass > 0 && roomKiB > -pragmaValue(h, "cache_size")) room.emplace(h, -roomKiB);
 
     // All tables of the row and its long binary bytes, or nothing. Inside a
     // transaction of the caller's a savepoint does the same.
@@ -1740,15 +1768,22 @@ void Field::AppendChunk(const QByteArray& data) {
         fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     if (!p.set || !p.spool) {
-        auto spool =
-            std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
-        if (!spool->open())
-            fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
-                                    .arg(c.name, spool->errorString()));
-        p.spool = std::move(spool);
+        auto buffer = std::make_unique<QBuffer>();
+        buffer->open(QIODevice::ReadWrite);
+        p.spool = std::move(buffer);
         p.spoolSize = 0;
         p.value = Variant();
         p.set = true;
+    }
+    if (p.spoolSize + data.size() > kOnePassBytes && qobject_cast<QBuffer*>(p.spool.get())) {
+        auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
+        if (!file->open())
+            fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
+                                    .arg(c.name, file->errorString()));
+        if (file->write(static_cast<QBuffer*>(p.spool.get())->data()) != p.spoolSize)
+            fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be kept: %2")
+                                    .arg(c.name, file->errorString()));
+        p.spool = std::move(file);
     }
     p.spool->seek(p.spoolSize);
     if (p.spool->write(data) != data.size())
