@@ -270,13 +270,24 @@ void ListViewModel::sectionResized(int logical, int newSize) {
 // ---------------------------------------------------------------- items
 
 ListItem* ListViewModel::add(const QString& key, const QString& text) {
-    if (!key.isEmpty() && keys_.contains(key)) fail(ErrKeyNotUnique);
-    auto* item = new ListItem(this, key, text, nextValue_++);
+    ListItem** slot = nullptr; // one look-up: a new key's place, taken at once
+    if (!key.isEmpty()) {
+        const qsizetype before = keys_.size();
+        slot = &keys_[key];
+        if (keys_.size() == before) fail(ErrKeyNotUnique);
+    }
+    ListItem* item = nullptr;
+    try {
+        item = new ListItem(this, key, text, nextValue_++);
+    } catch (...) {
+        if (slot) keys_.remove(key);
+        throw;
+    }
+    if (slot) *slot = item;
     const int row = count();
     if (!batch_) beginInsertRows(QModelIndex(), row, row);
     item->pos_ = row;
     items_.push_back(item);
-    if (!key.isEmpty()) keys_.insert(key, item);
     values_.insert(item->value_, item);
     if (batch_) {
         batchStructure_ = true;
