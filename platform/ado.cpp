@@ -627,7 +627,6 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         fail(adErrProvider,
              QStringLiteral("Cannot open the database '%1' (%2).").arg(path, sqliteMessage(db)));
     }
-    sizePageCache(db, info.size());
     // A file we may not write opens read-only without a word: refuse it here.
     if (sqlite3_db_readonly(db, "main") == 1)
         fail(adErrProvider,
@@ -652,6 +651,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
     }
+    sizePageCache(db, info.size());
     d->db = db;
     d->path = path;
     d->keyColumns.clear();
