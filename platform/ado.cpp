@@ -8,7 +8,6 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -752,9 +751,7 @@ qint64 highestKey(sqlite3* db, const TableInfo& t) {
 struct Pending {
     bool set = false;
     Variant value;
-    // AppendChunk bytes waiting for Update: in memory up to kOnePassBytes, in
-    // a temporary file beyond.
-    std::unique_ptr<QIODevice> spool;
+    std::unique_ptr<QTemporaryFile> spool; // AppendChunk bytes waiting for Update
     qint64 spoolSize = 0;
 };
 
@@ -786,6 +783,9 @@ struct Recordset::Impl {
     // walks the page chain from the start: quadratic in the size).
     sqlite3_blob* chunkBlob = nullptr;
     int chunkField = -1;
+    // Long binary values pass through the page cache once: a small one does,
+    // and a large picture does not fill a large cache.
+    std::optional<CacheSizeFor> streamCache;
     // A result of more than one row of one table is read at the first look at
     // its rows (a move, the count, a field of a row not added here), so that
     // appending to a large table does not read it. The rows are the ones
@@ -923,6 +923,8 @@ struct Recordset::Impl {
     QByteArray readBlob(const Column& col, long r, qint64 from, qint64 length) const {
         if (length <= 0) return QByteArray();
         sqlite3* h = db();
+        std::optional<CacheSizeFor> small;
+        if (length > kChunkSize) small.emplace(h, -kSmallCacheKiB);
         sqlite3_blob* blob = nullptr;
         const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
                                          col.origin.toUtf8().constData(), keyOf(r, col.tableIndex), 0, &blob);
@@ -951,6 +953,7 @@ struct Recordset::Impl {
         if (chunkBlob) sqlite3_blob_close(chunkBlob);
         chunkBlob = nullptr;
         chunkField = -1;
+        streamCache.reset();
     }
 
     // The next piece of a long binary field of the current row, through the
@@ -964,6 +967,7 @@ struct Recordset::Impl {
         for (int attempt = 0;; ++attempt) {
             if (!chunkBlob || chunkField != field) {
                 closeChunkBlob();
+                streamCache.emplace(h, -kSmallCacheKiB);
                 const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
                                                  col.origin.toUtf8().constData(), keyOf(pos, col.tableIndex),
                                                  0, &chunkBlob);
@@ -1318,12 +1322,24 @@ void Recordset::Impl::updateRow() {
         touched.push_back(0);
     }
 
+    // The cache holds the row's long binary bytes whole when they are few
+    // enough (kOnePassBytes); larger ones stream through a small one.
     qint64 onePass = 0;
-    for (const Pending& p : pending)
-        if (p.set && p.spool && p.spoolSize <= kOnePassBytes) onePass += p.spoolSize;
+    bool streamed = false;
+    for (const Pending& p : pending) {
+        if (!p.set || !p.spool) continue;
+        if (p.spoolSize <= kOnePassBytes)
+            onePass += p.spoolSize;
+        else
+            streamed = true;
+    }
     const qint64 roomKiB = kSmallCacheKiB + (onePass + onePass / 8) / 1024; // an eighth for page headers
     std::optional<CacheSizeFor> room;
-    if (onePass > 0 && roomKiB > -pragmaValue(h, "cache_size")) room.emplace(h, -roomKiB);
+    if (onePass > 0) {
+        if (roomKiB > -pragmaValue(h, "cache_size")) room.emplace(h, -roomKiB);
+    } else if (streamed) {
+        room.emplace(h, -kSmallCacheKiB);
+    }
 
     // All tables of the row and its long binary bytes, or nothing. Inside a
     // transaction of the caller's a savepoint does the same.
@@ -1768,22 +1784,15 @@ void Field::AppendChunk(const QByteArray& data) {
         fail(adErrTypeMismatch, QStringLiteral("The field '%1' does not hold bytes.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     if (!p.set || !p.spool) {
-        auto buffer = std::make_unique<QBuffer>();
-        buffer->open(QIODevice::ReadWrite);
-        p.spool = std::move(buffer);
+        auto spool =
+            std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
+        if (!spool->open())
+            fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
+                                    .arg(c.name, spool->errorString()));
+        p.spool = std::move(spool);
         p.spoolSize = 0;
         p.value = Variant();
         p.set = true;
-    }
-    if (p.spoolSize + data.size() > kOnePassBytes && qobject_cast<QBuffer*>(p.spool.get())) {
-        auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
-        if (!file->open())
-            fail(adErrProvider, QStringLiteral("No temporary file for the bytes of field '%1': %2")
-                                    .arg(c.name, file->errorString()));
-        if (file->write(static_cast<QBuffer*>(p.spool.get())->data()) != p.spoolSize)
-            fail(adErrProvider, QStringLiteral("The bytes of field '%1' could not be kept: %2")
-                                    .arg(c.name, file->errorString()));
-        p.spool = std::move(file);
     }
     p.spool->seek(p.spoolSize);
     if (p.spool->write(data) != data.size())
