@@ -172,7 +172,10 @@ private:
     std::vector<std::unique_ptr<ColumnHeader>> columns_;
     std::vector<ListItem*> items_; // display order; owned
     QHash<QString, ListItem*> keys_;
-    QMultiHash<qint64, ListItem*> values_;
+    // Application value -> items, made at the first look-up by value: a fill
+    // of many items does without it.
+    mutable QMultiHash<qint64, ListItem*> values_;
+    mutable bool valuesMade_ = false;
     qint64 nextValue_ = 1;
     int published_ = 0; // rows the view knows of
 
@@ -288,7 +291,7 @@ ListItem* ListViewModel::add(const QString& key, const QString& text) {
     if (!batch_) beginInsertRows(QModelIndex(), row, row);
     item->pos_ = row;
     items_.push_back(item);
-    values_.insert(item->value_, item);
+    if (valuesMade_) values_.insert(item->value_, item);
     if (batch_) {
         batchStructure_ = true;
     } else {
@@ -302,7 +305,7 @@ ListItem* ListViewModel::add(const QString& key, const QString& text) {
 
 void ListViewModel::forget(ListItem* item) {
     if (!item->key_.isEmpty()) keys_.remove(item->key_);
-    values_.remove(item->value_, item);
+    if (valuesMade_) values_.remove(item->value_, item);
     selected_.remove(item);
     if (current_ == item) current_ = nullptr;
     if (pendingVisible_ == item) pendingVisible_ = nullptr;
@@ -332,6 +335,7 @@ void ListViewModel::clear() {
     items_.clear();
     keys_.clear();
     values_.clear();
+    valuesMade_ = false;
     GiveBackFreedHeap(freed);
     selected_.clear();
     current_ = pendingVisible_ = nullptr;
@@ -347,6 +351,12 @@ void ListViewModel::clear() {
 }
 
 ListItem* ListViewModel::byValue(qint64 value) const {
+    if (!valuesMade_) {
+        values_.reserve(qsizetype(items_.size()));
+        for (ListItem* item : items_)
+            values_.insert(item->value_, item);
+        valuesMade_ = true;
+    }
     ListItem* first = nullptr;
     for (auto it = values_.constFind(value); it != values_.cend() && it.key() == value; ++it)
         if (!first || it.value()->pos_ < first->pos_) first = it.value();
@@ -354,6 +364,7 @@ ListItem* ListViewModel::byValue(qint64 value) const {
 }
 
 void ListViewModel::valueChanged(ListItem* item, qint64 oldValue) {
+    if (!valuesMade_) return;
     values_.remove(oldValue, item);
     values_.insert(item->value_, item);
 }
