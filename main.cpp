@@ -1,5 +1,7 @@
 #include "core/Main.h"
 
+#include "vb.h"
+
 #include <QApplication>
 #include <QWidget>
 
@@ -9,6 +11,7 @@ int main(int argc, char** argv) {
     // Chromium of the look-up's browser will not start as root with its sandbox.
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    vb::PinLocalTimeZone();
     QApplication app(argc, argv);
     Main();
     // Without a catalogue start-up opened no window: nothing to wait for.

@@ -1,5 +1,8 @@
 // Storing and loading a cover of 5 MB and of 50 MB against a plain copy of
-// the same file, and how far the peak memory rises during each.
+// the same file, and how far the peak memory rises during each. "store" puts
+// the picture to one film again and again (the old one's pages are freed and
+// kept in the journal), "new" gives it to a new film each time.
+#include "bench/catalogue.h"
 #include "core/mDatabase.h"
 #include "core/schema.h"
 
@@ -19,22 +22,6 @@
 
 namespace {
 
-// A /proc/self/status figure in kB ("VmHWM", "VmRSS").
-long statusKb(const char* key) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray prefix = QByteArray(key) + ':';
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith(prefix)) return line.mid(prefix.size()).trimmed().split(' ').first().toLong();
-    return -1;
-}
-
-// Starts the peak over from the present size (Linux: "5" to clear_refs).
-bool resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
-}
-
 struct Run {
     double ms;
     long peakGrowthKb;
@@ -45,13 +32,13 @@ struct Run {
 Run measure(int times, const std::function<void()>& work) {
     Run r{1e30, 0};
     for (int i = 0; i < times; ++i) {
-        const bool reset = resetPeak();
-        const long before = reset ? statusKb("VmRSS") : statusKb("VmHWM");
+        const bool reset = bench::ResetPeak();
+        const long before = reset ? bench::StatusKb("VmRSS") : bench::StatusKb("VmHWM");
         QElapsedTimer t;
         t.start();
         work();
         r.ms = std::min(r.ms, t.nsecsElapsed() / 1e6);
-        r.peakGrowthKb = std::max(r.peakGrowthKb, statusKb("VmHWM") - before);
+        r.peakGrowthKb = std::max(r.peakGrowthKb, bench::StatusKb("VmHWM") - before);
     }
     return r;
 }
@@ -78,8 +65,9 @@ int main(int argc, char** argv) {
     schema::CreatePictureStore(PicturesPath());
     msgbox::Recorder boxes; // a failure is counted, not shown
 
-    std::printf("%-8s %12s %12s %12s %8s %8s %14s %14s %14s\n", "size", "copy ms", "store ms", "load ms",
-                "store/c", "load/c", "copy peak+kB", "store peak+kB", "load peak+kB");
+    std::printf("%-8s %9s %9s %9s %9s %8s %8s %8s %14s %14s %14s\n", "size", "copy ms", "store ms", "new ms",
+                "load ms", "store/c", "new/c", "load/c", "copy peak+kB", "store peak+kB", "load peak+kB");
+    long nextFilm = 2;
     for (qint64 mb : {5, 50}) {
         const qint64 size = mb * 1000 * 1000;
         const QString source = prog.filePath(QStringLiteral("zdroj%1.jpg").arg(mb));
@@ -91,16 +79,18 @@ int main(int argc, char** argv) {
             QFile::copy(source, copy);
         });
         long id = 0;
+        // the same film's picture again and again; a new film's picture
         const Run s = measure(3, [&] { id = SaveObalPic(1, source); });
+        const Run n = measure(3, [&] { SaveObalPic(nextFilm++, source); });
         QString work;
         const Run l = measure(3, [&] { work = LoadObalPic(id); });
 
         QFile a(source), b(work);
         const bool same = a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly) &&
                           a.size() == b.size() && a.readAll() == b.readAll();
-        std::printf("%5lld MB %12.1f %12.1f %12.1f %8.2f %8.2f %14ld %14ld %14ld%s\n", mb, c.ms, s.ms, l.ms,
-                    s.ms / c.ms, l.ms / c.ms, c.peakGrowthKb, s.peakGrowthKb, l.peakGrowthKb,
-                    same ? "" : "  (working file differs!)");
+        std::printf("%5lld MB %9.1f %9.1f %9.1f %9.1f %8.2f %8.2f %8.2f %14ld %14ld %14ld%s\n", mb, c.ms,
+                    s.ms, n.ms, l.ms, s.ms / c.ms, n.ms / c.ms, l.ms / c.ms, c.peakGrowthKb, s.peakGrowthKb,
+                    l.peakGrowthKb, same ? "" : "  (working file differs!)");
     }
     if (boxes.count()) std::printf("messages: %d, last: %s\n", boxes.count(), qPrintable(boxes.last().text));
     std::printf("temp folder of the layer's spool: %s\n", qPrintable(QDir::tempPath()));

@@ -72,13 +72,21 @@ long OpenRecordset(const QString& sql, bool append) {
     err.Clear();
     // The connection's failure, when it did not open, stays the reason.
     if (!Step(err,
-              [&] { DBRecordset.Open(sql, DBConnection, ado::adOpenKeyset, ado::adLockPessimistic, -1); }) &&
+              [&] {
+                  // An append reads none of the table's rows.
+                  DBRecordset.Open(sql, DBConnection, ado::adOpenKeyset, ado::adLockPessimistic,
+                                   append ? ado::adAsyncFetch : -1);
+              }) &&
         !s_failure.isSet())
         s_failure = err;
-    Step(err, [&] {
-        if (!DBRecordset.Eof()) result = DBRecordset.RecordCount();
-    });
-    if (append) Step(err, [] { DBRecordset.AddNew(); });
+    // Counting reads every row: an append only wants its new one.
+    if (!append) {
+        Step(err, [&] {
+            if (!DBRecordset.Eof()) result = DBRecordset.RecordCount();
+        });
+    } else {
+        Step(err, [] { DBRecordset.AddNew(); });
+    }
     return result;
 }
 

@@ -19,7 +19,8 @@ extern ado::Recordset DBRecordset;
 void OpenConnection();
 // Runs sql into DBRecordset; returns its record count, 0 when it is empty or
 // the query failed. Never raises. append: a new row is added at once and is
-// the current row.
+// the current row; the rows are not counted then (0), so a large table is
+// not read for an append.
 long OpenRecordset(const QString& sql, bool append = false);
 // Raises when the recordset is not open (the caller's handling applies).
 void CloseRecordset();

@@ -1,6 +1,7 @@
 #include "ado.h"
 
 #include "czcollate.h"
+#include "heap.h"
 
 #include <sqlite3.h>
 
@@ -20,9 +21,11 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 namespace ado {
@@ -40,12 +43,39 @@ constexpr int kBusyTimeoutMs = 1000;
 // before still use (and still open).
 constexpr int kPageSize = 8192;
 constexpr int kLegacyPageSize = 1024;
+// A spooled long binary value goes in as room (zeros) that its bytes then fill.
+// Up to this size the page cache holds all of it until the commit, so each
+// page reaches the file once (memory is cheap at that size); a larger value's
+// pages go out as zeros and again with the bytes.
+constexpr qint64 kOnePassBytes = qint64(16) << 20;
 
 void setPageSize(sqlite3* db, int pageSize) {
     const QByteArray sql = QByteArrayLiteral("PRAGMA cipher_page_size = ") + QByteArray::number(pageSize);
     sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
 }
 const char kCollationName[] = "CZ";
+
+constexpr qint64 kSmallCacheKiB = 2000; // SQLite's default
+
+// cache_size as SQLite takes it: pages when positive, KiB when negative.
+void setCacheSize(sqlite3* db, qint64 size) {
+    const QByteArray sql = QByteArrayLiteral("PRAGMA cache_size = ") + QByteArray::number(size);
+    sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr);
+}
+
+// Every page read from the file is checked and decrypted. SQLite's default
+// cache is far smaller than a large catalogue, so a read that visits the
+// pages out of their order (look-ups by key, an index's order) decrypts many
+// pages more than once: the cache holds the file, up to a bound that keeps
+// the memory modest. The largest such reads, whole tables in an index's
+// order, take the table's own order instead (readInKeyOrder). SQLite takes
+// the memory only as pages are read and gives it back when the connection
+// closes.
+void sizePageCache(sqlite3* db, qint64 fileSize) {
+    constexpr qint64 kMaxKiB = 32 * 1024;
+    const qint64 fileKiB = fileSize / 1024;
+    setCacheSize(db, -qBound(kSmallCacheKiB, fileKiB + fileKiB / 8, kMaxKiB)); // an eighth for page headers
+}
 
 [[noreturn]] void fail(long number, const QString& description) {
     throw Error(number, description);
@@ -258,6 +288,44 @@ void execOrFail(sqlite3* db, const char* sql) {
     if (rc != SQLITE_OK) failSqlite(db, rc);
 }
 
+qint64 pragmaValue(sqlite3* db, const char* name) {
+    Stmt st;
+    prepareOrFail(db, QByteArrayLiteral("PRAGMA ") + name, st);
+    return sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : 0;
+}
+
+// cache_size for a scope, the previous one back after it.
+class CacheSizeFor {
+public:
+    CacheSizeFor(sqlite3* db, qint64 size) : db_(db), previous_(pragmaValue(db, "cache_size")) {
+        setCacheSize(db, size);
+    }
+    ~CacheSizeFor() { setCacheSize(db_, previous_); }
+    CacheSizeFor(const CacheSizeFor&) = delete;
+    CacheSizeFor& operator=(const CacheSizeFor&) = delete;
+
+private:
+    sqlite3* db_;
+    qint64 previous_;
+};
+
+// The index that a statement reads from end to end and nothing else (covering:
+// without the table's rows), "" for any other plan.
+QString walkedIndex(sqlite3* db, const QByteArray& sql, bool covering) {
+    static const QRegularExpression scan(QStringLiteral("^SCAN TABLE \\S+ USING (COVERING )?INDEX (\\S+)$"));
+    Stmt st;
+    if (sqlite3_prepare_v2(db, "EXPLAIN QUERY PLAN " + sql, -1, st.out(), nullptr) != SQLITE_OK) return {};
+    QString index;
+    int steps = 0;
+    while (sqlite3_step(st.get()) == SQLITE_ROW) {
+        const QRegularExpressionMatch m =
+            scan.match(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 3))));
+        if (++steps > 1 || !m.hasMatch() || m.captured(1).isEmpty() == covering) return {};
+        index = m.captured(2);
+    }
+    return index;
+}
+
 struct ConnParts {
     QString path;
     QString password;
@@ -429,7 +497,9 @@ Kind kindOf(const char* decl) {
 
 // One value of a kept row: 8 bytes. Texts and wide numbers live in the
 // recordset's arena; a long binary value is only its size (its bytes stay in
-// the file until GetChunk reads them).
+// the file until GetChunk reads them), and so is a long text of a table's
+// row (a description, say: "SELECT *" keeps it for every row, and most
+// callers read only short fields).
 enum CellType : quint32 {
     CNull = 0,
     CInt32 = 1,
@@ -437,12 +507,14 @@ enum CellType : quint32 {
     CDouble = 3,
     CText = 4,
     CBlobRef = 5,
-    CBytes = 6
+    CBytes = 6,
+    CTextRef = 7
 };
 struct Cell {
-    quint32 off = 0; // arena offset; the value of a CInt32; the size of a CBlobRef
+    quint32 off = 0; // arena offset; the value of a CInt32; the size of a CBlobRef or CTextRef
     quint32 lenType = 0;
 };
+constexpr int kKeptTextBytes = 128; // a longer text of a table's row stays in the file
 constexpr quint32 kMaxCellLen = 0x1fffffff;
 inline CellType cellType(Cell c) {
     return CellType(c.lenType >> 29);
@@ -454,15 +526,16 @@ inline Cell makeCell(CellType t, quint32 off, quint32 len) {
     return Cell{off, (quint32(t) << 29) | len};
 }
 
-// The bytes of kept rows, in 2 MB blocks that never move. Fresh memory costs a
-// page fault per page on first touch, more than the copy itself: blocks are
-// asked for as huge pages, and a closed recordset leaves its blocks to the next
-// one (up to kPoolBlocks).
+// The bytes of kept rows, in blocks that never move. A result's first block
+// is small: most queries keep a few rows. The next ones are 2 MB of their own
+// mapping, which goes back to the system when the recordset closes (from the
+// heap, a freed block may stay with the process). No huge pages: on a
+// virtual machine their first touch costs three times as much as small ones.
 class Arena {
 public:
     static constexpr int kShift = 21;
     static constexpr size_t kBlock = size_t(1) << kShift;
-    static constexpr size_t kPoolBlocks = 64;
+    static constexpr size_t kFirstBlock = size_t(64) << 10;
 
     Arena() = default;
     Arena(const Arena&) = delete;
@@ -471,68 +544,62 @@ public:
 
     void clear() {
         for (size_t i = 0; i < blocks_.size(); ++i) {
-            if (big_[i] || pool().size() >= kPoolBlocks)
-                std::free(blocks_[i]);
+            if (mapped_[i])
+                munmap(blocks_[i], kBlock);
             else
-                pool().push_back(blocks_[i]);
+                std::free(blocks_[i]);
         }
         blocks_.clear();
-        big_.clear();
-        used_ = kBlock;
+        mapped_.clear();
+        used_ = room_ = 0;
     }
-    // Room for n contiguous bytes, aligned to 4.
-    quint32 alloc(size_t n) {
+    // Room for n contiguous bytes at a multiple of align.
+    quint32 alloc(size_t n, size_t align = 4) {
         if (n > kBlock) { // a value of its own block
-            addBlock(static_cast<char*>(std::malloc(n)), true);
-            used_ = kBlock;
+            addBlock(static_cast<char*>(std::malloc(n)), false);
+            used_ = room_ = 0;
             return quint32((blocks_.size() - 1) << kShift);
         }
-        used_ = (used_ + 3) & ~size_t(3);
-        if (used_ + n > kBlock) {
-            addBlock(takeBlock(), false);
+        used_ = (used_ + align - 1) & ~(align - 1);
+        if (used_ + n > room_) {
+            const bool first = blocks_.empty() && n <= kFirstBlock;
+            addBlock(first ? static_cast<char*>(std::malloc(kFirstBlock)) : mapBlock(), !first);
+            room_ = first ? kFirstBlock : kBlock;
             used_ = 0;
         }
         const size_t off = ((blocks_.size() - 1) << kShift) | used_;
         used_ += n;
         return quint32(off);
     }
-    quint32 append(const void* p, size_t n) {
-        const quint32 off = alloc(n);
+    quint32 append(const void* p, size_t n) { // read back with memcpy: any place will do
+        const quint32 off = alloc(n, 1);
         if (n) std::memcpy(at(off), p, n);
         return off;
     }
     char* at(quint32 off) const { return blocks_[off >> kShift] + (off & (kBlock - 1)); }
 
 private:
-    static std::vector<char*>& pool() {
-        static auto* blocks = new std::vector<char*>; // outlives the global recordsets
-        return *blocks;
+    static char* mapBlock() {
+        void* m = mmap(nullptr, kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        return m == MAP_FAILED ? nullptr : static_cast<char*>(m);
     }
-    static char* takeBlock() {
-        if (!pool().empty()) {
-            char* b = pool().back();
-            pool().pop_back();
-            return b;
-        }
-        char* b = static_cast<char*>(std::aligned_alloc(kBlock, kBlock));
-#ifdef MADV_HUGEPAGE
-        if (b) madvise(b, kBlock, MADV_HUGEPAGE);
-#endif
-        return b;
-    }
-    void addBlock(char* b, bool big) {
+    void addBlock(char* b, bool mapped) {
         if (!b) throw std::bad_alloc();
         if (blocks_.size() >= (size_t(1) << (32 - kShift))) {
-            std::free(b);
+            if (mapped)
+                munmap(b, kBlock);
+            else
+                std::free(b);
             fail(adErrProvider, QStringLiteral("Výsledek dotazu je příliš velký."));
         }
         blocks_.push_back(b);
-        big_.push_back(big);
+        mapped_.push_back(mapped);
     }
 
     std::vector<char*> blocks_;
-    std::vector<bool> big_;
-    size_t used_ = kBlock;
+    std::vector<bool> mapped_;
+    size_t used_ = 0;
+    size_t room_ = 0; // of the last block
 };
 
 bool parseIsoDate(const char* p, quint32 n, QDateTime* out) {
@@ -708,6 +775,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
                 sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
         }
     }
+    sizePageCache(db, info.size());
     d->db = db;
     d->path = path;
     d->keyColumns.clear();
@@ -794,6 +862,15 @@ struct TableInfo {
     int keyCell = -1; // position of the key among a row's cells
 };
 
+// The table's highest key now, 0 when it has no rows.
+qint64 highestKey(sqlite3* db, const TableInfo& t) {
+    Stmt st;
+    prepareOrFail(db, "SELECT max(" + quoteIdent(t.keyColumn) + ") FROM " + quoteIdent(t.name), st);
+    const int rc = sqlite3_step(st.get());
+    if (rc != SQLITE_ROW) failSqlite(db, rc);
+    return sqlite3_column_int64(st.get(), 0);
+}
+
 struct Pending {
     bool set = false;
     Variant value;
@@ -829,6 +906,18 @@ struct Recordset::Impl {
     // walks the page chain from the start: quadratic in the size).
     sqlite3_blob* chunkBlob = nullptr;
     int chunkField = -1;
+    // Long binary values pass through the page cache once: a small one does,
+    // and a large picture does not fill a large cache.
+    std::optional<CacheSizeFor> streamCache;
+    // A result of more than one row of one table is read at the first look at
+    // its rows (a move, the count, a field of a row not added here), so that
+    // appending to a large table does not read it. The rows are the ones
+    // there were at the open: a key above the highest one then was added
+    // since (keys are never reused).
+    Stmt unread;
+    qint64 highestKeyAtOpen = 0;
+    // Set when the unread rows come in the order of an index (see readInKeyOrder).
+    QByteArray keysInOrderSql, tableScanSql;
 
     long rows() const { return long(rowFlags.size()); }
     Cell* row(long r) { return reinterpret_cast<Cell*>(arena.at(rowCells[size_t(r)])); }
@@ -846,8 +935,9 @@ struct Recordset::Impl {
     void requireOpen() const {
         if (!open) failClosed();
     }
-    void requireCurrent() const {
+    void requireCurrent() {
         requireOpen();
+        if (pos >= rows()) readRows();
         if (pos < 0 || pos >= rows() || (rowFlags[size_t(pos)] & RowDeleted)) failNoCurrent();
     }
     void requireWritable() const {
@@ -892,6 +982,10 @@ struct Recordset::Impl {
         default: {
             const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
             const int n = sqlite3_column_bytes(st, i);
+            if (n > kKeptTextBytes && col && col->tableIndex >= 0 && col->kind != KDate) {
+                cell = makeCell(CTextRef, quint32(n), 0);
+                return;
+            }
             if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
             cell = makeCell(CText, arena.append(p, size_t(n)), quint32(n));
             return;
@@ -928,6 +1022,8 @@ struct Recordset::Impl {
             return Variant(QByteArray(arena.at(cell.off), qsizetype(cellLen(cell))));
         case CBlobRef:
             return Variant(readBlob(col, r, 0, qint64(cell.off)));
+        case CTextRef:
+            return Variant(QString::fromUtf8(readBlob(col, r, 0, -1)));
         }
         return Variant();
     }
@@ -944,9 +1040,13 @@ struct Recordset::Impl {
              QStringLiteral("Řádek tabulky '%1' nelze najít.").arg(tables[size_t(tableIndex)].name));
     }
 
+    // `length` < 0: all of the value as it is now (a text another program
+    // changed since the open is read whole, not cut to its former size).
     QByteArray readBlob(const Column& col, long r, qint64 from, qint64 length) const {
-        if (length <= 0) return QByteArray();
+        if (length == 0) return QByteArray();
         sqlite3* h = db();
+        std::optional<CacheSizeFor> small;
+        if (length > kChunkSize) small.emplace(h, -kSmallCacheKiB);
         sqlite3_blob* blob = nullptr;
         const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
                                          col.origin.toUtf8().constData(), keyOf(r, col.tableIndex), 0, &blob);
@@ -954,6 +1054,7 @@ struct Recordset::Impl {
             sqlite3_blob_close(blob);
             failSqlite(h, rc);
         }
+        if (length < 0) length = qMax<qint64>(sqlite3_blob_bytes(blob) - from, 0);
         QByteArray out(qsizetype(length), Qt::Uninitialized);
         const int rr = sqlite3_blob_read(blob, out.data(), int(length), int(from));
         sqlite3_blob_close(blob);
@@ -975,6 +1076,7 @@ struct Recordset::Impl {
         if (chunkBlob) sqlite3_blob_close(chunkBlob);
         chunkBlob = nullptr;
         chunkField = -1;
+        streamCache.reset();
     }
 
     // The next piece of a long binary field of the current row, through the
@@ -988,6 +1090,7 @@ struct Recordset::Impl {
         for (int attempt = 0;; ++attempt) {
             if (!chunkBlob || chunkField != field) {
                 closeChunkBlob();
+                streamCache.emplace(h, -kSmallCacheKiB);
                 const int rc = sqlite3_blob_open(h, "main", col.table.toUtf8().constData(),
                                                  col.origin.toUtf8().constData(), keyOf(pos, col.tableIndex),
                                                  0, &chunkBlob);
@@ -1026,6 +1129,10 @@ struct Recordset::Impl {
         pending.clear();
         closeChunkBlob();
         chunkPos.clear();
+        unread.reset();
+        highestKeyAtOpen = 0;
+        keysInOrderSql.clear();
+        tableScanSql.clear();
         stride = 0;
         live = 0;
         pos = 0;
@@ -1184,6 +1291,23 @@ struct Recordset::Impl {
         if (rc != SQLITE_OK) failSqlite(h, rc);
     }
 
+    void storeRow(sqlite3_stmt* st) {
+        Cell* cellsOfRow = addRow();
+        const int n = int(cols.size());
+        for (int i = 0; i < n; ++i) {
+            const Column& c = cols[size_t(i)];
+            storeCell(cellsOfRow[i], st, i, &c, c.sizeOnly);
+        }
+        for (int i = n; i < stride; ++i)
+            storeCell(cellsOfRow[i], st, i, nullptr);
+        rowFlags.push_back(0);
+    }
+
+    void readRows();
+    void readInKeyOrder();
+    void planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
+                      const QByteArray& selectPart);
+
     void move(long to) {
         if (editMode != adEditNone) updateRow();
         pos = to;
@@ -1192,6 +1316,114 @@ struct Recordset::Impl {
 
     void updateRow();
 };
+
+// The rows of the open, ahead of those added here meanwhile, which stay
+// where the caller is.
+void Recordset::Impl::readRows() {
+    if (!unread.get()) return;
+    sqlite3_stmt* st = unread.get();
+    const long added = rows();
+    std::vector<quint32> addedCells;
+    std::vector<quint8> addedFlags;
+    addedCells.swap(rowCells);
+    addedFlags.swap(rowFlags);
+    const int keyCell = tables[0].keyCell;
+    try {
+        if (!keysInOrderSql.isEmpty()) {
+            readInKeyOrder();
+        } else {
+            int rc;
+            while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+                if (sqlite3_column_int64(st, keyCell) <= highestKeyAtOpen) storeRow(st);
+            if (rc != SQLITE_DONE) failSqlite(db(), rc);
+        }
+    } catch (...) {
+        sqlite3_reset(st);
+        rowCells.swap(addedCells);
+        rowFlags.swap(addedFlags);
+        throw;
+    }
+    unread.reset();
+    const long shift = rows();
+    live += shift;
+    rowCells.insert(rowCells.end(), addedCells.begin(), addedCells.end());
+    rowFlags.insert(rowFlags.end(), addedFlags.begin(), addedFlags.end());
+    // A place on an added row moves with it; the start stays the start.
+    if (pos < added) pos += shift;
+    if (editMode == adEditAdd ? addFrom < added - 1 : addFrom < added) addFrom += shift;
+}
+
+// "SELECT <list> FROM <table> ORDER BY <terms>" walks an index and looks up
+// each row's page: the pages come at random, and unless the cache holds the
+// whole table, each is read and decrypted once per row. When the index holds
+// the order, the keys are taken from it alone and the rows from the table in
+// its own order. The order is the same: the keys come from the same index.
+void Recordset::Impl::planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
+                                   const QByteArray& selectPart) {
+    static const QRegularExpression plainOrder(
+        QStringLiteral("^FROM\\s+\"?(\\w+)\"?\\s+ORDER\\s+BY\\s+[\\w\\s,.\"]+;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = plainOrder.match(QString::fromUtf8(from.trimmed()));
+    if (!m.hasMatch() || m.captured(1).compare(tables[0].name, Qt::CaseInsensitive) != 0) return;
+    static const QRegularExpression limit(QStringLiteral("\\b(LIMIT|OFFSET)\\b"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    if (limit.match(m.captured(0)).hasMatch()) return;
+    const QByteArray keys =
+        "SELECT " + quoteIdent(tables[0].name) + '.' + quoteIdent(tables[0].keyColumn) + ' ' + from;
+    const QString index = walkedIndex(h, sql, false);
+    if (index.isEmpty() || walkedIndex(h, keys, true) != index) return;
+    keysInOrderSql = keys;
+    tableScanSql = selectPart + " FROM " + quoteIdent(tables[0].name);
+}
+
+// Both passes in one read transaction: the keys and the rows agree.
+void Recordset::Impl::readInKeyOrder() {
+    sqlite3* h = db();
+    const bool own = sqlite3_get_autocommit(h) != 0;
+    if (own) execOrFail(h, "BEGIN");
+    // Each page is read once: a small cache does, and keeps the memory.
+    const CacheSizeFor small(h, -kSmallCacheKiB);
+    try {
+        std::vector<std::pair<qint64, quint32>> places; // key, place in the order
+        {
+            Stmt st;
+            prepareOrFail(h, keysInOrderSql, st);
+            int rc;
+            while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+                const qint64 key = sqlite3_column_int64(st.get(), 0);
+                if (key <= highestKeyAtOpen) places.emplace_back(key, quint32(places.size()));
+            }
+            if (rc != SQLITE_DONE) failSqlite(h, rc);
+        }
+        std::sort(places.begin(), places.end());
+        constexpr quint32 kNoRow = ~quint32(0);
+        std::vector<quint32> byPlace(places.size(), kNoRow);
+        Stmt st;
+        prepareOrFail(h, tableScanSql, st);
+        const int keyCell = tables[0].keyCell;
+        int rc;
+        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+            const qint64 key = sqlite3_column_int64(st.get(), keyCell);
+            const auto it = std::lower_bound(places.begin(), places.end(), std::make_pair(key, quint32(0)));
+            if (it == places.end() || it->first != key) continue;
+            storeRow(st.get());
+            byPlace[it->second] = rowCells.back();
+            rowCells.pop_back();
+            rowFlags.pop_back();
+        }
+        if (rc != SQLITE_DONE) failSqlite(h, rc);
+        st.reset();
+        for (const quint32 cells : byPlace) {
+            if (cells == kNoRow) continue;
+            rowCells.push_back(cells);
+            rowFlags.push_back(0);
+        }
+        if (own) execOrFail(h, "COMMIT");
+    } catch (...) {
+        if (own) sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
 
 void Recordset::Impl::updateRow() {
     requireOpen();
@@ -1211,6 +1443,25 @@ void Recordset::Impl::updateRow() {
             fail(adErrFeatureNotAvailable,
                  QStringLiteral("Nový řádek tohoto dotazu potřebuje hodnotu aspoň jednoho pole."));
         touched.push_back(0);
+    }
+
+    // The cache holds the row's long binary bytes whole when they are few
+    // enough (kOnePassBytes); larger ones stream through a small one.
+    qint64 onePass = 0;
+    bool streamed = false;
+    for (const Pending& p : pending) {
+        if (!p.set || !p.spool) continue;
+        if (p.spoolSize <= kOnePassBytes)
+            onePass += p.spoolSize;
+        else
+            streamed = true;
+    }
+    const qint64 roomKiB = kSmallCacheKiB + (onePass + onePass / 8) / 1024; // an eighth for page headers
+    std::optional<CacheSizeFor> room;
+    if (onePass > 0) {
+        if (roomKiB > -pragmaValue(h, "cache_size")) room.emplace(h, -roomKiB);
+    } else if (streamed) {
+        room.emplace(h, -kSmallCacheKiB);
     }
 
     // All tables of the row and its long binary bytes, or nothing. Inside a
@@ -1300,7 +1551,7 @@ long Recordset::State() const {
 }
 
 void Recordset::Open(const QString& source, Connection& connection, long /*cursorType*/, long lockType,
-                     long /*options*/) {
+                     long options) {
     if (d->open) failOpen();
     sqlite3* h = connection.d->db;
     if (!h) failClosed();
@@ -1338,6 +1589,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     // parenthesised join). Long binary columns of "SELECT *" are read as their
     // length only.
     const SelectShape shape = analyseSelect(sql);
+    QByteArray selectPart; // the executed query up to its FROM
     if (shape.ok) {
         for (Column& c : d->cols) {
             if (c.table.isEmpty() || c.origin.isEmpty()) continue;
@@ -1389,6 +1641,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
                                                                       Qt::CaseInsensitive) == 0;
         }
         if (usable) {
+            selectPart = rewritten.left(rewritten.size() - (sql.size() - shape.fromPos));
             st.reset();
             *st.out() = st2.release();
             if (sizeOnly)
@@ -1404,19 +1657,31 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     }
     d->stride = n + int(d->tables.size());
 
+    const bool oneTable =
+        d->tables.size() == 1 && std::all_of(d->cols.begin(), d->cols.end(), [&](const Column& c) {
+            return c.table.isEmpty() || c.table.compare(d->tables[0].name, Qt::CaseInsensitive) == 0;
+        });
     int rc;
     try {
         while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            Cell* cellsOfRow = d->addRow();
-            for (int i = 0; i < n; ++i) {
-                const Column& c = d->cols[size_t(i)];
-                d->storeCell(cellsOfRow[i], st.get(), i, &c, c.sizeOnly);
+            if (oneTable && d->rows() == 1) { // more than one row: read when looked at
+                d->highestKeyAtOpen = highestKey(h, d->tables[0]);
+                d->planKeyOrder(h, sql, sql.mid(shape.fromPos), selectPart);
+                sqlite3_reset(st.get());
+                d->rowCells.clear();
+                d->rowFlags.clear();
+                d->arena.clear();
+                d->unread.reset();
+                *d->unread.out() = st.release();
+                break;
             }
-            for (int i = n; i < d->stride; ++i)
-                d->storeCell(cellsOfRow[i], st.get(), i, nullptr);
-            d->rowFlags.push_back(0);
+            d->storeRow(st.get());
         }
-        if (rc != SQLITE_DONE) failSqlite(h, rc);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) failSqlite(h, rc);
+        // Unless the caller only appends, a failing read fails the open, where
+        // callers look for it.
+        const bool deferred = options != -1 && (options & adAsyncFetch);
+        if (!deferred) d->readRows();
     } catch (...) {
         d->clear();
         throw;
@@ -1450,23 +1715,26 @@ void Recordset::Close() {
     d->conn = nullptr;
 }
 
+// Rows not read yet are more than one, and no move came before the read.
 bool Recordset::Eof() const {
     d->requireOpen();
-    return d->pos >= d->rows();
+    return !d->unread.get() && d->pos >= d->rows();
 }
 
 bool Recordset::Bof() const {
     d->requireOpen();
-    return d->pos < 0 || (d->live == 0 && d->pos >= d->rows());
+    return !d->unread.get() && (d->pos < 0 || (d->live == 0 && d->pos >= d->rows()));
 }
 
 long Recordset::RecordCount() const {
     d->requireOpen();
+    d->readRows();
     return d->live;
 }
 
 void Recordset::MoveNext() {
     d->requireOpen();
+    d->readRows();
     if (d->pos >= d->rows()) failNoCurrent();
     long p = d->pos + 1;
     while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted))
@@ -1476,6 +1744,7 @@ void Recordset::MoveNext() {
 
 void Recordset::MovePrevious() {
     d->requireOpen();
+    d->readRows();
     if (d->pos < 0) failNoCurrent();
     long p = d->pos - 1;
     while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted))
@@ -1485,6 +1754,7 @@ void Recordset::MovePrevious() {
 
 void Recordset::MoveFirst() {
     d->requireOpen();
+    d->readRows();
     long p = 0;
     while (p < d->rows() && (d->rowFlags[size_t(p)] & RowDeleted))
         ++p;
@@ -1493,6 +1763,7 @@ void Recordset::MoveFirst() {
 
 void Recordset::MoveLast() {
     d->requireOpen();
+    d->readRows();
     long p = d->rows() - 1;
     while (p >= 0 && (d->rowFlags[size_t(p)] & RowDeleted))
         --p;
@@ -1670,6 +1941,7 @@ QByteArray Field::GetChunk(long length) {
         const Cell cell = r.row(r.pos)[index_];
         switch (cellType(cell)) {
         case CBlobRef:
+        case CTextRef:
             out = r.readChunk(index_, at, qMin<qint64>(length, qint64(cell.off) - at), qint64(cell.off));
             break;
         case CText:
@@ -1697,6 +1969,7 @@ qint64 Field::ActualSize() const {
     case CNull:
         return 0;
     case CBlobRef:
+    case CTextRef:
         return qint64(cell.off);
     case CText:
     case CBytes:
@@ -1715,9 +1988,12 @@ void Connection::Close() {
         rs->d->conn = nullptr;
     }
     d->recordsets.clear();
+    int cacheBytes = 0, highest = 0;
+    sqlite3_db_status(d->db, SQLITE_DBSTATUS_CACHE_USED, &cacheBytes, &highest, 0);
     sqlite3_close_v2(d->db);
     d->db = nullptr;
     d->keyColumns.clear();
+    GiveBackFreedHeap(cacheBytes);
 }
 
 } // namespace ado

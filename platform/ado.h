@@ -22,6 +22,10 @@ enum LockTypeEnum : long {
     adLockBatchOptimistic = 4
 };
 enum EditModeEnum : long { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
+// Open option: the rows of a one-table query are read when first looked at
+// (a move, the count, a field of a row not added here), so an append-only use
+// reads none. A failed read then fails that look, not the open.
+enum ExecuteOptionEnum : long { adAsyncFetch = 0x20 };
 
 // Error numbers as ADO reports them.
 enum ErrorNumber : long {

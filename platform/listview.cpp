@@ -17,6 +17,7 @@
 #include <algorithm>
 
 #include "err.h"
+#include "heap.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -171,7 +172,10 @@ private:
     std::vector<std::unique_ptr<ColumnHeader>> columns_;
     std::vector<ListItem*> items_; // display order; owned
     QHash<QString, ListItem*> keys_;
-    QMultiHash<qint64, ListItem*> values_;
+    // Application value -> items, made at the first look-up by value: a fill
+    // of many items does without it.
+    mutable QMultiHash<qint64, ListItem*> values_;
+    mutable bool valuesMade_ = false;
     qint64 nextValue_ = 1;
     int published_ = 0; // rows the view knows of
 
@@ -269,14 +273,25 @@ void ListViewModel::sectionResized(int logical, int newSize) {
 // ---------------------------------------------------------------- items
 
 ListItem* ListViewModel::add(const QString& key, const QString& text) {
-    if (!key.isEmpty() && keys_.contains(key)) fail(ErrKeyNotUnique);
-    auto* item = new ListItem(this, key, text, nextValue_++);
+    ListItem** slot = nullptr; // one look-up: a new key's place, taken at once
+    if (!key.isEmpty()) {
+        const qsizetype before = keys_.size();
+        slot = &keys_[key];
+        if (keys_.size() == before) fail(ErrKeyNotUnique);
+    }
+    ListItem* item = nullptr;
+    try {
+        item = new ListItem(this, key, text, nextValue_++);
+    } catch (...) {
+        if (slot) keys_.remove(key);
+        throw;
+    }
+    if (slot) *slot = item;
     const int row = count();
     if (!batch_) beginInsertRows(QModelIndex(), row, row);
     item->pos_ = row;
     items_.push_back(item);
-    if (!key.isEmpty()) keys_.insert(key, item);
-    values_.insert(item->value_, item);
+    if (valuesMade_) values_.insert(item->value_, item);
     if (batch_) {
         batchStructure_ = true;
     } else {
@@ -290,7 +305,7 @@ ListItem* ListViewModel::add(const QString& key, const QString& text) {
 
 void ListViewModel::forget(ListItem* item) {
     if (!item->key_.isEmpty()) keys_.remove(item->key_);
-    values_.remove(item->value_, item);
+    if (valuesMade_) values_.remove(item->value_, item);
     selected_.remove(item);
     if (current_ == item) current_ = nullptr;
     if (pendingVisible_ == item) pendingVisible_ = nullptr;
@@ -314,10 +329,14 @@ void ListViewModel::remove(ListItem* item) {
 
 void ListViewModel::clear() {
     if (!batch_) beginResetModel();
+    constexpr qint64 kItemBytes = 512; // an item with its texts and look-up entries, roughly
+    const qint64 freed = qint64(items_.size()) * kItemBytes;
     qDeleteAll(items_);
     items_.clear();
     keys_.clear();
     values_.clear();
+    valuesMade_ = false;
+    GiveBackFreedHeap(freed);
     selected_.clear();
     current_ = pendingVisible_ = nullptr;
     sortDirty_.clear();
@@ -332,6 +351,12 @@ void ListViewModel::clear() {
 }
 
 ListItem* ListViewModel::byValue(qint64 value) const {
+    if (!valuesMade_) {
+        values_.reserve(qsizetype(items_.size()));
+        for (ListItem* item : items_)
+            values_.insert(item->value_, item);
+        valuesMade_ = true;
+    }
     ListItem* first = nullptr;
     for (auto it = values_.constFind(value); it != values_.cend() && it.key() == value; ++it)
         if (!first || it.value()->pos_ < first->pos_) first = it.value();
@@ -339,6 +364,7 @@ ListItem* ListViewModel::byValue(qint64 value) const {
 }
 
 void ListViewModel::valueChanged(ListItem* item, qint64 oldValue) {
+    if (!valuesMade_) return;
     values_.remove(oldValue, item);
     values_.insert(item->value_, item);
 }
@@ -474,8 +500,15 @@ void ListViewModel::flush() {
     ensureOrder();
     if (cellsDirty_) {
         cellsDirty_ = false;
-        if (!items_.empty() && !columns_.empty())
-            emit dataChanged(index(0, 0), index(count() - 1, columns() - 1));
+        // Only the rows in sight: the view walks every row of the range it is
+        // told of (tens of milliseconds for 100 000 rows), and reads the
+        // others anew when they scroll in.
+        if (items_.empty() || columns_.empty() || !view_->isVisible()) return;
+        const QRect area = view_->viewport()->rect();
+        const int top = std::max(0, view_->indexAt(area.topLeft()).row());
+        int bottom = view_->indexAt(area.bottomLeft()).row();
+        if (bottom < 0) bottom = count() - 1;
+        emit dataChanged(index(top, 0), index(std::max(top, bottom), columns() - 1));
     }
 }
 

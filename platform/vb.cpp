@@ -1,10 +1,14 @@
 #include "vb.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
+#include <QTimeZone>
 
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
 #include <limits>
 
 namespace vb {
@@ -305,6 +309,16 @@ QString DateToText(const QDateTime& dt) {
     if (!dt.isValid()) return QString();
     if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("d.M.yyyy"));
     return dt.toString(QStringLiteral("d.M.yyyy H:mm:ss"));
+}
+
+void PinLocalTimeZone() {
+    if (qEnvironmentVariableIsSet("TZ")) return;
+    const QByteArray id = QTimeZone::systemTimeZoneId();
+    const QByteArray dir =
+        qEnvironmentVariableIsEmpty("TZDIR") ? QByteArrayLiteral("/usr/share/zoneinfo") : qgetenv("TZDIR");
+    if (id.isEmpty() || !QFileInfo(QFile::decodeName(dir + '/' + id)).isFile()) return;
+    qputenv("TZ", id);
+    tzset();
 }
 
 QDateTime TextToDate(const QString& text) {

@@ -90,6 +90,10 @@ QDateTime ZeroDate();
 double DateToDouble(const QDateTime& dt);
 // The current date and time to the second.
 QDateTime Now();
+// With TZ unset, glibc reads the zone file's status again for every local
+// time it converts (a system call per date read from the catalogue). Names
+// the system's own zone in TZ instead; call once at start, before any thread.
+void PinLocalTimeZone();
 
 // --- colours ---------------------------------------------------------------
 // Colour number red + 256 * green + 65536 * blue; components over 255 count as 255.

@@ -85,6 +85,8 @@ private slots:
         QTest::newRow("one byte") << qint64(1) << true;
         QTest::newRow("one piece and a byte") << qint64(100001) << false;
         QTest::newRow("over 10 MB") << qint64(10 * 1024 * 1024 + 54321) << true;
+        // Past what the layer writes in one pass: room first, then the bytes in pieces.
+        QTest::newRow("over 16 MB") << qint64(16 * 1024 * 1024 + 100001) << false;
     }
     void roundTrip() {
         QFETCH(qint64, size);

@@ -534,6 +534,90 @@ private slots:
         QCOMPARE(dir->scalar("SELECT count(*) FROM tUser WHERE USNAME = 'Cerny Petr'"), Variant(0));
     }
 
+    void appendBeforeTheRowsAreRead() {
+        for (const char* name : {"A", "B", "C"})
+            dir->insertFilm(name);
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn, ado::adOpenKeyset, ado::adLockPessimistic,
+                ado::adAsyncFetch);
+        QVERIFY(!rs.Eof() && !rs.Bof());
+        rs.AddNew();
+        rs("CZJm") = "Nový";
+        rs.Update();
+        const qint64 added = rs("DVDID").Value().toLong();
+        dir->insertFilm("Cizí"); // by another connection: not a row of this recordset
+        QCOMPARE(rs.RecordCount(), 4L);
+        QCOMPARE(rs("DVDID").Value().toLong(), added); // still on the new row
+        QStringList seen;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            seen << rs("CZJm").Value().toString();
+        QCOMPARE(seen, QStringList({"A", "B", "C", "Nový"}));
+        rs.Close();
+
+        // A move writes a pending new row; a dropped one leaves the first row current.
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn, ado::adOpenKeyset, ado::adLockPessimistic,
+                ado::adAsyncFetch);
+        rs.AddNew();
+        rs("CZJm") = "Další";
+        rs.MoveFirst();
+        QCOMPARE(rs("CZJm").Value().toString(), QString("A"));
+        rs.MoveLast();
+        QCOMPARE(rs("CZJm").Value().toString(), QString("Další"));
+        rs.Close();
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn, ado::adOpenKeyset, ado::adLockPessimistic,
+                ado::adAsyncFetch);
+        rs.AddNew();
+        rs.CancelUpdate();
+        QCOMPARE(rs("CZJm").Value().toString(), QString("A"));
+        QCOMPARE(rs.RecordCount(), 6L);
+        rs.Close();
+    }
+
+    void wholeTablesKeepTheQuerysOrder() {
+        // Equal titles too: the rows come in SQLite's own order, as read
+        // row by row when a condition keeps the query from reading the table whole.
+        for (const char* name : {"Had", "Cesta", "had", "Čelisti", "Cesta", "HAD", "Dech", "cesta"})
+            dir->insertFilm(QString::fromUtf8(name));
+        auto ids = [&](const QString& sql) {
+            ado::Recordset rs;
+            rs.Open(sql, cn);
+            QList<qint64> seen;
+            for (; !rs.Eof(); rs.MoveNext())
+                seen << rs("DVDID").Value().toLong();
+            rs.Close();
+            return seen;
+        };
+        for (const char* order : {"Order by CZJM", "ORDER BY CZJm DESC", "ORDER BY KatCisl ASC"}) {
+            const QList<qint64> whole = ids(QString("SELECT * from tDVD ") + order);
+            QCOMPARE(whole.size(), 8);
+            QCOMPARE(whole, ids(QString("SELECT * from tDVD WHERE 1 = 1 ") + order));
+        }
+    }
+
+    void longTextsAreReadWhenAsked() {
+        const QString story = QString::fromUtf8("Žluťoučký kůň úpěl ďábelské ódy. ").repeated(40);
+        const long id = dir->insertFilm("Dlouhý", {{"Obsah", story}});
+        dir->insertFilm("Krátký", {{"Obsah", "krátce"}});
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn);
+        QCOMPARE(rs("Obsah").Value().toString(), story);
+        QCOMPARE(rs("Obsah").ActualSize(), qint64(story.toUtf8().size()));
+        QCOMPARE(QString::fromUtf8(rs("Obsah").GetChunk(100000)), story);
+        rs("Obsah") = story + "!";
+        rs.Update();
+        QCOMPARE(rs("Obsah").Value().toString(), story + "!");
+        rs.MoveNext();
+        QCOMPARE(rs("Obsah").Value().toString(), QString("krátce"));
+        rs.Close();
+        QCOMPARE(dir->scalar(QString("SELECT Obsah FROM tDVD WHERE DVDID=%1").arg(id)), Variant(story + "!"));
+
+        // Changed by another program after the open: read as it is now, whole.
+        rs.Open("SELECT * FROM tDVD ORDER BY DVDID", cn);
+        dir->execute(QString("UPDATE tDVD SET Obsah = '%1' WHERE DVDID=%2").arg(story + story).arg(id));
+        QCOMPARE(rs("Obsah").Value().toString(), story + story);
+        rs.Close();
+    }
+
     void indexesFollowTheCollator() {
         dir->execute("PRAGMA user_version = 1");
         QCOMPARE(dir->scalar("PRAGMA user_version"), Variant(cz::Fingerprint())); // rebuilt at the open

@@ -1,0 +1,8 @@
+#pragma once
+// glibc keeps memory freed on its heap with the process until the heap is
+// trimmed. After letting go of much at once (a large page cache, a long
+// list), the free pages go back to the system.
+#include <QtGlobal>
+
+// Gives the heap's free pages back when freedBytes is worth the walk.
+void GiveBackFreedHeap(qint64 freedBytes);
