@@ -1,6 +1,7 @@
 #include "download.h"
 
 #include "codepage.h"
+#include "savefile.h"
 
 #include <QDeadlineTimer>
 #include <QEventLoop>
@@ -50,27 +51,6 @@ bool isWebAddress(const QUrl& url) {
            (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
 }
 
-bool copyLocalFile(const QString& source, const QString& file) {
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) return false;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
-    char buf[65536];
-    for (;;) {
-        const qint64 n = in.read(buf, sizeof buf);
-        if (n < 0) {
-            out.cancelWriting();
-            return false;
-        }
-        if (n == 0) break;
-        if (out.write(buf, n) != n) {
-            out.cancelWriting();
-            return false;
-        }
-    }
-    return out.commit();
-}
-
 } // namespace
 
 int DownloadTimeout() {
@@ -117,7 +97,7 @@ bool URLDownloadToFile(const QString& url, const QString& file, Transfer kind) {
     if (url.trimmed().startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
         const QUrl local(url.trimmed());
         if (!local.isLocalFile()) return false;
-        return copyLocalFile(local.toLocalFile(), file);
+        return CopyWholeFile(local.toLocalFile(), file);
     }
 
     QUrl address = toUrl(url);
