@@ -75,7 +75,7 @@ long OpenRecordset(const QString& sql, bool append) {
               [&] {
                   // An append reads none of the table's rows.
                   DBRecordset.Open(sql, DBConnection, ado::adOpenKeyset, ado::adLockPessimistic,
-                                   append ? ado::adAsyncFetch : -1);
+                                   append ? long(ado::adAsyncFetch) : -1L);
               }) &&
         !s_failure.isSet())
         s_failure = err;

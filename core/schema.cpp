@@ -105,8 +105,8 @@ QString quoted(QString text) {
     return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
 }
 
-void createFile(const QString& path, const QStringList& statements) {
-    ado::CreateDatabase(path, kPassword);
+void createFile(const QString& path, const QStringList& statements, bool largeValues = false) {
+    ado::CreateDatabase(path, kPassword, largeValues);
     try {
         ado::Connection cn;
         cn.Open(ConnString(path));
@@ -135,7 +135,7 @@ void CreateCatalogue(const QString& path, bool withDefaults) {
 }
 
 void CreatePictureStore(const QString& path) {
-    createFile(path, PictureStoreDDL());
+    createFile(path, PictureStoreDDL(), true);
 }
 
 } // namespace schema

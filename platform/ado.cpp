@@ -8,6 +8,7 @@
 #include <openssl/evp.h>
 #include <openssl/rand.h>
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -738,6 +739,9 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         sqlite3_key(db, key.constData(), int(key.size()));
         setPageSize(db, pageSize);
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        // Freed pages stay encrypted; zeroing each one would journal and write
+        // a replaced picture twice over.
+        sqlite3_exec(db, "PRAGMA secure_delete = FAST", nullptr, nullptr, nullptr);
         sqlite3_create_collation_v2(db, kCollationName, SQLITE_UTF8, nullptr, collateCz, nullptr);
 
         // A wrong key shows only at the first read: read now, so the open fails.
@@ -805,7 +809,7 @@ long Connection::Execute(const QString& sql) {
     return changed;
 }
 
-void CreateDatabase(const QString& path, const QString& password) {
+void CreateDatabase(const QString& path, const QString& password, bool largeValues) {
     QFile file(path);
     if (QFileInfo::exists(path)) fail(adErrProvider, QStringLiteral("Soubor '%1' už existuje.").arg(path));
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
@@ -834,6 +838,10 @@ void CreateDatabase(const QString& path, const QString& password) {
     if (rc != SQLITE_OK) fail(adErrProvider, QStringLiteral("Databázi '%1' nelze vytvořit.").arg(path));
     sqlite3_key(db, key.constData(), int(key.size()));
     setPageSize(db, kPageSize);
+    // A map of the pages lets a replaced or deleted long value be freed
+    // without reading (and decrypting) each of its pages first. It must be
+    // chosen before anything is written; the file never shrinks by itself.
+    if (largeValues) execOrFail(db, "PRAGMA auto_vacuum = INCREMENTAL");
     // The first write lays down the encrypted header page with our salt.
     const QByteArray sql =
         QByteArrayLiteral("PRAGMA user_version = ") + QByteArray::number(cz::Fingerprint());
@@ -874,7 +882,9 @@ qint64 highestKey(sqlite3* db, const TableInfo& t) {
 struct Pending {
     bool set = false;
     Variant value;
-    std::unique_ptr<QTemporaryFile> spool; // AppendChunk bytes waiting for Update
+    // AppendChunk bytes waiting for Update: in memory up to kOnePassBytes,
+    // in a temporary file beyond.
+    std::unique_ptr<QIODevice> spool;
     qint64 spoolSize = 0;
 };
 
@@ -1260,8 +1270,8 @@ struct Recordset::Impl {
         }
     }
 
-    // Copies a spooled field into the blob that zeroblob() made room for, one
-    // chunk at a time.
+    // Copies a spooled field into the blob that zeroblob() made room for: from
+    // memory at once, from a file one chunk at a time.
     void writeSpool(sqlite3* h, const Column& c, qint64 key, Pending& p) {
         if (p.spoolSize == 0) return;
         sqlite3_blob* blob = nullptr;
@@ -1271,21 +1281,26 @@ struct Recordset::Impl {
             sqlite3_blob_close(blob);
             failSqlite(h, rc);
         }
-        p.spool->seek(0);
-        QByteArray buf;
-        qint64 at = 0;
-        while (at < p.spoolSize) {
-            buf = p.spool->read(qMin(kChunkSize, p.spoolSize - at));
-            if (buf.isEmpty()) {
-                sqlite3_blob_close(blob);
-                fail(adErrProvider, QStringLiteral("Data pole '%1' nelze přečíst zpět.").arg(c.name));
-            }
-            rc = sqlite3_blob_write(blob, buf.constData(), int(buf.size()), int(at));
+        auto put = [&](const char* bytes, qint64 length, qint64 at) {
+            rc = sqlite3_blob_write(blob, bytes, int(length), int(at));
             if (rc != SQLITE_OK) {
                 sqlite3_blob_close(blob);
                 failSqlite(h, rc);
             }
-            at += buf.size();
+        };
+        if (auto* memory = qobject_cast<QBuffer*>(p.spool.get())) {
+            put(memory->data().constData(), p.spoolSize, 0);
+        } else {
+            p.spool->seek(0);
+            for (qint64 at = 0; at < p.spoolSize;) {
+                const QByteArray buf = p.spool->read(qMin(kChunkSize, p.spoolSize - at));
+                if (buf.isEmpty()) {
+                    sqlite3_blob_close(blob);
+                    fail(adErrProvider, QStringLiteral("Data pole '%1' nelze přečíst zpět.").arg(c.name));
+                }
+                put(buf.constData(), buf.size(), at);
+                at += buf.size();
+            }
         }
         rc = sqlite3_blob_close(blob);
         if (rc != SQLITE_OK) failSqlite(h, rc);
@@ -1906,15 +1921,19 @@ void Field::AppendChunk(const QByteArray& data) {
         fail(adErrTypeMismatch, QStringLiteral("Pole '%1' neobsahuje binární data.").arg(c.name));
     Pending& p = r.pending[size_t(index_)];
     if (!p.set || !p.spool) {
-        auto spool =
-            std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
-        if (!spool->open())
-            fail(adErrProvider, QStringLiteral("Pro data pole '%1' nelze vytvořit dočasný soubor: %2")
-                                    .arg(c.name, spool->errorString()));
-        p.spool = std::move(spool);
+        auto memory = std::make_unique<QBuffer>();
+        memory->open(QIODevice::ReadWrite);
+        p.spool = std::move(memory);
         p.spoolSize = 0;
         p.value = Variant();
         p.set = true;
+    }
+    if (p.spoolSize + data.size() > kOnePassBytes && qobject_cast<QBuffer*>(p.spool.get())) {
+        auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
+        if (!file->open() || file->write(static_cast<QBuffer*>(p.spool.get())->data()) != p.spoolSize)
+            fail(adErrProvider, QStringLiteral("Pro data pole '%1' nelze vytvořit dočasný soubor: %2")
+                                    .arg(c.name, file->errorString()));
+        p.spool = std::move(file);
     }
     p.spool->seek(p.spoolSize);
     if (p.spool->write(data) != data.size())

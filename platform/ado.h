@@ -51,7 +51,9 @@ public:
 constexpr qint64 kChunkSize = 100000;
 
 // Creates a new, empty encrypted database file. Refuses an existing file.
-void CreateDatabase(const QString& path, const QString& password);
+// largeValues: a file that holds mostly long binary values (pictures), often
+// replaced.
+void CreateDatabase(const QString& path, const QString& password, bool largeValues = false);
 
 class Recordset;
 

@@ -134,6 +134,31 @@ private slots:
         QCOMPARE(boxes->count(), 0);
     }
 
+    // A replaced picture's pages are reused, in stores made now (with a page
+    // map) and in those made before (without one).
+    void replacingReusesThePages_data() {
+        QTest::addColumn<bool>("madeBefore");
+        QTest::newRow("store made now") << false;
+        QTest::newRow("store made before") << true;
+    }
+    void replacingReusesThePages() {
+        QFETCH(bool, madeBefore);
+        if (madeBefore) dir->execute("PRAGMA auto_vacuum = NONE; VACUUM", dir->picturesPath());
+        const QString path = src.filePath("c.jpg");
+        QByteArray bytes;
+        long id = 0;
+        for (quint32 i = 1; i <= 6; ++i) {
+            bytes = pictureBytes(1000000 + i * 10000, i);
+            QVERIFY(!writeFile(path, bytes).isEmpty());
+            id = SaveObalPic(7, path);
+            QVERIFY(id > 0);
+        }
+        QVERIFY(QFileInfo(dir->picturesPath()).size() < 3 * 1000000);
+        QCOMPARE(dir->scalar("PRAGMA integrity_check", dir->picturesPath()).toString(), QString("ok"));
+        QVERIFY(readFile(LoadObalPic(id)) == bytes);
+        QCOMPARE(boxes->count(), 0);
+    }
+
     void readersTakeExactlyTheStoredSize() {
         const QByteArray bytes = pictureBytes(250000, 3);
         const long id = SaveNahledPic(5, writeFile(src.filePath("n.jpg"), bytes));
