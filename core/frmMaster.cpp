@@ -143,6 +143,8 @@ QString frmMaster::VypujcenoText() const {
 
 void frmMaster::NactiSeznamDVD(const QString& order) {
     ErrState err;
+    // The open loans are read meanwhile, on a connection and a thread of their own.
+    ReadAhead loans(kOpenLoansSql);
     // A list that cannot be read stays as it was: an empty one would say the films are gone.
     if (!OpenForReading(QStringLiteral("SELECT * from tDVD Order by ") + order,
                         QStringLiteral("Seznam filmů nelze z katalogu načíst.")))
@@ -204,34 +206,42 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
 
     Step(err, [] { CloseRecordset(); });
     err.Clear(); // the loans are marked whatever the film pass met
-    OznacitPujcene(err);
+    OznacitPujcene(err, &loans);
     lvwList->EndUpdate();
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
 }
 
-void frmMaster::OznacitPujcene(ErrState& err) {
-    const long loans = OpenRecordset(kOpenLoansSql);
-    if (ReadFailed(QStringLiteral("Vypůjčené filmy nelze z katalogu načíst, seznam je neukazuje."))) return;
+void frmMaster::OznacitPujcene(ErrState& err, ReadAhead* loansAhead) {
+    const QString what = QStringLiteral("Vypůjčené filmy nelze z katalogu načíst, seznam je neukazuje.");
+    ado::Recordset* rs = &DBRecordset;
+    long loans = 0;
+    if (loansAhead) {
+        rs = loansAhead->Rows(what);
+        if (!rs) return;
+        Step(err, [&] {
+            if (!rs->Eof()) loans = rs->RecordCount();
+        });
+    } else {
+        loans = OpenRecordset(kOpenLoansSql);
+        if (ReadFailed(what)) return;
+    }
     err.Clear();
-    while (RecordsetHasRow()) {
+    while (rs->State() == ado::adStateOpen && !rs->Eof()) {
         if (err.isSet()) break;
         QString key;
         ListItem* itm = nullptr;
         Step(err, [&] {
-            key = rowKey(DBRecordset.Fields(QStringLiteral("DVDID")).Value());
+            key = rowKey(rs->Fields(QStringLiteral("DVDID")).Value());
             itm = lvwList->FindItem(key);
         });
         if (itm) { // a loan of a film without a row marks nothing
             Step(err, [&] { SetItemColor(lvwList, key, PujcenoColor); });
-            Step(err, [&] {
-                itm->setSubItem(3, NullToStr(DBRecordset.Fields(QStringLiteral("USNAME")).Value()));
-            });
-            Step(err, [&] {
-                itm->setSubItem(4, NullToStr(DBRecordset.Fields(QStringLiteral("PDatPujcky")).Value()));
-            });
+            Step(err, [&] { itm->setSubItem(3, NullToStr(rs->Fields(QStringLiteral("USNAME")).Value())); });
+            Step(err,
+                 [&] { itm->setSubItem(4, NullToStr(rs->Fields(QStringLiteral("PDatPujcky")).Value())); });
         }
-        if (!MoveNextRow(err)) break;
+        if (!Step(err, [&] { rs->MoveNext(); })) break;
     }
     sbMain->Panel(6)->setText(QStringLiteral("  Vypůjčených záznamů : ") + QString::number(loans) +
                               QStringLiteral("  "));

@@ -5,6 +5,7 @@
 
 #include "apppath.h"
 #include "err.h"
+#include "heap.h"
 #include "msgbox.h"
 #include "vb.h"
 
@@ -49,8 +50,16 @@ bool OpenQuery(const QString& sql) {
     return false;
 }
 
+namespace {
+
+void showReadFailure(const QString& what, const ErrState& why, const QString& title = QString()) {
+    MsgBox(what + QStringLiteral("\n\n") + why.Description, vb::vbOKOnly | vb::vbCritical, title);
+}
+
+} // namespace
+
 void ShowReadFailure(const QString& what, const QString& title) {
-    MsgBox(what + QStringLiteral("\n\n") + s_failure.Description, vb::vbOKOnly | vb::vbCritical, title);
+    showReadFailure(what, s_failure, title);
 }
 
 bool OpenForReading(const QString& sql, const QString& what) {
@@ -104,6 +113,41 @@ bool RecordsetHasRow() {
 
 bool MoveNextRow(ErrState& err) {
     return Step(err, [] { DBRecordset.MoveNext(); });
+}
+
+ReadAhead::ReadAhead(const QString& sql) {
+    QString path = DBPath;
+    path.remove(QChar(0));
+    const QString connString = schema::kConnHead + path + schema::kConnTail;
+    ShareHeapWithThreads();
+    thread_ = std::thread([this, connString, sql] {
+        Step(failure_, [&] {
+            cn_.Open(connString, QString(), QString(), -1);
+            // Beside the caller's read a small cache does: the look-ups of such a
+            // query visit most pages once.
+            cn_.Execute(QStringLiteral("PRAGMA cache_size = -2000"));
+            rs_.Open(sql, cn_, ado::adOpenKeyset, ado::adLockReadOnly, -1);
+            rs_.RecordCount(); // every row read here, none later on the caller's thread
+        });
+    });
+}
+
+ReadAhead::~ReadAhead() {
+    wait();
+    ErrState ignored;
+    if (rs_.State() == ado::adStateOpen) Step(ignored, [&] { rs_.Close(); });
+    if (cn_.State() == ado::adStateOpen) Step(ignored, [&] { cn_.Close(); });
+}
+
+void ReadAhead::wait() {
+    if (thread_.joinable()) thread_.join();
+}
+
+ado::Recordset* ReadAhead::Rows(const QString& what) {
+    wait();
+    if (!failure_.isSet() && rs_.State() == ado::adStateOpen) return &rs_;
+    showReadFailure(what, failure_);
+    return nullptr;
 }
 
 QString NullToStr(const ado::Variant& value) {

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QList>
+#include <QMutex>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
@@ -26,7 +27,10 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
+#include <limits>
 #include <optional>
+#include <thread>
 #include <vector>
 
 namespace ado {
@@ -105,9 +109,18 @@ QString fileOf(sqlite3* db) {
 }
 
 // Files found damaged in this run: nothing more is written into them.
-QSet<QString>& damagedFiles() {
-    static QSet<QString> files;
-    return files;
+// Connections on other threads (a read ahead) meet them too.
+QMutex damagedLock;
+QSet<QString> damaged;
+
+bool isDamaged(const QString& path) {
+    const QMutexLocker lock(&damagedLock);
+    return damaged.contains(path);
+}
+
+void markDamaged(const QString& path) {
+    const QMutexLocker lock(&damagedLock);
+    damaged.insert(path);
 }
 
 QString damagedText(const QString& path) {
@@ -133,7 +146,7 @@ QString readOnlyText(const QString& path) {
 void requireWritableFile(sqlite3* db) {
     const QString path = fileOf(db);
     if (sqlite3_db_readonly(db, "main") == 1) fail(adErrProvider, readOnlyText(path));
-    if (damagedFiles().contains(path)) fail(adErrProvider, damagedText(path));
+    if (isDamaged(path)) fail(adErrProvider, damagedText(path));
 }
 
 // The failure in words of a Czech database engine; `detail` is SQLite's own
@@ -212,7 +225,7 @@ bool isDamage(int rc, const QString& detail) {
     if ((extended & 0xff) == (rc & 0xff)) rc = extended;
     const QString detail = sqliteMessage(db);
     const QString path = fileOf(db);
-    if (isDamage(rc, detail) && !path.isEmpty()) damagedFiles().insert(path);
+    if (isDamage(rc, detail) && !path.isEmpty()) markDamaged(path);
     const QString text = describeSqlite(rc, path, detail);
     const int primary = rc & 0xff;
     if (primary == SQLITE_ERROR) fail(adErrSyntax, text);
@@ -223,6 +236,8 @@ bool isDamage(int rc, const QString& detail) {
 // Deriving a key costs ~50 ms; the program opens a connection for every
 // operation, so each (password, file salt) pair is derived once per process.
 QByteArray derivedKey(const QByteArray& password, const QByteArray& salt) {
+    static QMutex lock; // one derivation at a time: a second thread takes the first one's key
+    const QMutexLocker locked(&lock);
     static QHash<QByteArray, QByteArray> cache;
     const QByteArray id = salt + password; // the salt has a fixed length
     const auto it = cache.constFind(id);
@@ -578,6 +593,21 @@ public:
         return off;
     }
     char* at(quint32 off) const { return blocks_[off >> kShift] + (off & (kBlock - 1)); }
+    // Takes over other's blocks, after its own; returns what to add to other's
+    // places to find them here.
+    quint32 adopt(Arena& other) {
+        if (blocks_.size() + other.blocks_.size() > (size_t(1) << (32 - kShift)))
+            fail(adErrProvider, QStringLiteral("Výsledek dotazu je příliš velký."));
+        const quint32 shift = quint32(blocks_.size() << kShift);
+        blocks_.insert(blocks_.end(), other.blocks_.begin(), other.blocks_.end());
+        mapped_.insert(mapped_.end(), other.mapped_.begin(), other.mapped_.end());
+        used_ = other.used_;
+        room_ = other.room_;
+        other.blocks_.clear();
+        other.mapped_.clear();
+        other.used_ = other.room_ = 0;
+        return shift;
+    }
 
 private:
     static char* mapBlock() {
@@ -646,6 +676,7 @@ bool parseNumber(const QString& text, double* out) {
 struct Connection::Impl {
     sqlite3* db = nullptr;
     QString path;
+    QString connString;                 // as opened: a read on other threads opens the same
     QHash<QString, QString> keyColumns; // lower-case table name -> its INTEGER PRIMARY KEY
     QList<Recordset*> recordsets;
 
@@ -754,7 +785,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         const QString detail = sqliteMessage(db);
         if ((rc & 0xff) == SQLITE_NOTADB)
             fail(adErrBadPassword, QStringLiteral("Neplatné heslo, nebo je soubor '%1' poškozen.").arg(path));
-        if (isDamage(rc, detail)) damagedFiles().insert(fileOf(db));
+        if (isDamage(rc, detail)) markDamaged(fileOf(db));
         fail(adErrProvider, describeSqlite(rc, path, detail));
     }
     // A file we may not write (on a CD, a read-only share) opens for reading;
@@ -770,7 +801,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
             version = sqlite3_column_int(st.get(), 0);
         st.reset();
         const int fingerprint = cz::Fingerprint();
-        if (version != fingerprint && writable && !damagedFiles().contains(fileOf(db))) {
+        if (version != fingerprint && writable && !isDamaged(fileOf(db))) {
             const QByteArray sql = QByteArrayLiteral("BEGIN IMMEDIATE; REINDEX ") + kCollationName +
                                    QByteArrayLiteral("; PRAGMA user_version = ") +
                                    QByteArray::number(fingerprint) + QByteArrayLiteral("; COMMIT;");
@@ -782,6 +813,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
     sizePageCache(db, info.size());
     d->db = db;
     d->path = path;
+    d->connString = connString;
     d->keyColumns.clear();
     db = nullptr; // kept
 }
@@ -959,6 +991,12 @@ struct Recordset::Impl {
 
     // sizeOnly: the statement yields the length of a long binary value.
     void storeCell(Cell& cell, sqlite3_stmt* st, int i, const Column* col, bool sizeOnly = false) {
+        storeCellIn(arena, cell, st, i, col, sizeOnly);
+    }
+    // Reads only the recordset's columns: other threads may store rows of
+    // their own into arenas of their own meanwhile.
+    void storeCellIn(Arena& into, Cell& cell, sqlite3_stmt* st, int i, const Column* col,
+                     bool sizeOnly) const {
         switch (sqlite3_column_type(st, i)) {
         case SQLITE_NULL:
             cell = Cell{};
@@ -970,13 +1008,13 @@ struct Recordset::Impl {
             } else if (v >= INT32_MIN && v <= INT32_MAX) {
                 cell = makeCell(CInt32, quint32(qint32(v)), 0);
             } else {
-                cell = makeCell(CInt64, arena.append(&v, sizeof v), 8);
+                cell = makeCell(CInt64, into.append(&v, sizeof v), 8);
             }
             return;
         }
         case SQLITE_FLOAT: {
             const double v = sqlite3_column_double(st, i);
-            cell = makeCell(CDouble, arena.append(&v, sizeof v), 8);
+            cell = makeCell(CDouble, into.append(&v, sizeof v), 8);
             return;
         }
         case SQLITE_BLOB: {
@@ -985,7 +1023,7 @@ struct Recordset::Impl {
                 cell = makeCell(CBlobRef, quint32(n), 0);
             } else {
                 if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
-                cell = makeCell(CBytes, arena.append(sqlite3_column_blob(st, i), size_t(n)), quint32(n));
+                cell = makeCell(CBytes, into.append(sqlite3_column_blob(st, i), size_t(n)), quint32(n));
             }
             return;
         }
@@ -997,7 +1035,7 @@ struct Recordset::Impl {
                 return;
             }
             if (quint32(n) > kMaxCellLen) fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
-            cell = makeCell(CText, arena.append(p, size_t(n)), quint32(n));
+            cell = makeCell(CText, into.append(p, size_t(n)), quint32(n));
             return;
         }
         }
@@ -1307,19 +1345,28 @@ struct Recordset::Impl {
     }
 
     void storeRow(sqlite3_stmt* st) {
-        Cell* cellsOfRow = addRow();
+        rowCells.push_back(storeRowIn(arena, st));
+        rowFlags.push_back(0);
+    }
+    // The row's cells in `into`; their place there.
+    quint32 storeRowIn(Arena& into, sqlite3_stmt* st) const {
+        const quint32 off = into.alloc(size_t(stride) * sizeof(Cell));
+        Cell* cellsOfRow = static_cast<Cell*>(std::memset(into.at(off), 0, size_t(stride) * sizeof(Cell)));
         const int n = int(cols.size());
         for (int i = 0; i < n; ++i) {
             const Column& c = cols[size_t(i)];
-            storeCell(cellsOfRow[i], st, i, &c, c.sizeOnly);
+            storeCellIn(into, cellsOfRow[i], st, i, &c, c.sizeOnly);
         }
         for (int i = n; i < stride; ++i)
-            storeCell(cellsOfRow[i], st, i, nullptr);
-        rowFlags.push_back(0);
+            storeCellIn(into, cellsOfRow[i], st, i, nullptr, false);
+        return off;
     }
 
     void readRows();
     void readInKeyOrder();
+    struct KeyRange;
+    void readKeyRange(sqlite3* h, KeyRange& range, Arena& into,
+                      const std::vector<std::pair<qint64, quint32>>& places) const;
     void planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
                       const QByteArray& selectPart);
 
@@ -1391,7 +1438,54 @@ void Recordset::Impl::planKeyOrder(sqlite3* h, const QByteArray& sql, const QByt
     tableScanSql = selectPart + " FROM " + quoteIdent(tables[0].name);
 }
 
-// Both passes in one read transaction: the keys and the rows agree.
+namespace {
+
+// Cells that hold a place in their arena.
+bool cellInArena(Cell c) {
+    const CellType t = cellType(c);
+    return t == CInt64 || t == CDouble || t == CText || t == CBytes;
+}
+
+// A scan in the table's order reads each page once: a few pages of cache do.
+constexpr qint64 kScanCacheKiB = 256;
+// Rows of a large table are read this many to a thread.
+constexpr size_t kRowsPerReader = 20000;
+constexpr int kMaxReaders = 4;
+
+} // namespace
+
+// One range of keys of the second pass: its rows, in an arena of its own when
+// another thread reads them.
+struct Recordset::Impl::KeyRange {
+    qint64 from = 0, to = 0; // keys, both included
+    Arena arena;
+    std::vector<std::pair<quint32, quint32>> rows; // place in the order, cells
+    std::exception_ptr failure;
+};
+
+void Recordset::Impl::readKeyRange(sqlite3* h, KeyRange& range, Arena& into,
+                                   const std::vector<std::pair<qint64, quint32>>& places) const {
+    const QByteArray sql = tableScanSql + " WHERE " + quoteIdent(tables[0].name) + '.' +
+                           quoteIdent(tables[0].keyColumn) + " BETWEEN ?1 AND ?2";
+    Stmt st;
+    prepareOrFail(h, sql, st);
+    sqlite3_bind_int64(st.get(), 1, range.from);
+    sqlite3_bind_int64(st.get(), 2, range.to);
+    const int keyCell = tables[0].keyCell;
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const qint64 key = sqlite3_column_int64(st.get(), keyCell);
+        const auto it = std::lower_bound(places.begin(), places.end(), std::make_pair(key, quint32(0)));
+        if (it == places.end() || it->first != key) continue;
+        range.rows.emplace_back(it->second, storeRowIn(into, st.get()));
+    }
+    if (rc != SQLITE_DONE) failSqlite(h, rc);
+}
+
+// Both passes in one read transaction: the keys and the rows agree. A large
+// table's rows are read by several threads, each a range of keys on a
+// connection of its own (decrypting the pages is most of the work). Their
+// reads see what this one does: while it holds its read, nobody can commit.
 void Recordset::Impl::readInKeyOrder() {
     sqlite3* h = db();
     const bool own = sqlite3_get_autocommit(h) != 0;
@@ -1411,23 +1505,67 @@ void Recordset::Impl::readInKeyOrder() {
             if (rc != SQLITE_DONE) failSqlite(h, rc);
         }
         std::sort(places.begin(), places.end());
+
+        // A caller's own transaction may hold changes other connections do not see.
+        const int readers =
+            own ? int(qBound(size_t(1), places.size() / kRowsPerReader, size_t(kMaxReaders))) : 1;
+        std::vector<std::unique_ptr<KeyRange>> ranges;
+        for (int k = 0; k < readers && !places.empty(); ++k) {
+            const size_t lo = places.size() * size_t(k) / size_t(readers);
+            const size_t hi = places.size() * size_t(k + 1) / size_t(readers);
+            if (lo == hi) continue;
+            auto range = std::make_unique<KeyRange>();
+            range->from = k == 0 ? std::numeric_limits<qint64>::min() : places[lo].first;
+            range->to = k == readers - 1 ? std::numeric_limits<qint64>::max() : places[hi].first - 1;
+            ranges.push_back(std::move(range));
+        }
+        const QString connString = conn->d->connString;
+        if (ranges.size() > 1) ShareHeapWithThreads();
+        std::vector<std::thread> threads;
+        for (size_t k = 1; k < ranges.size(); ++k) {
+            KeyRange* range = ranges[k].get();
+            threads.emplace_back([this, range, &places, connString] {
+                try {
+                    Connection other;
+                    other.Open(connString);
+                    setCacheSize(other.d->db, -kScanCacheKiB);
+                    readKeyRange(other.d->db, *range, range->arena, places);
+                    other.Close();
+                } catch (...) {
+                    range->failure = std::current_exception();
+                }
+            });
+        }
+        std::exception_ptr failure;
+        try {
+            if (!ranges.empty()) readKeyRange(h, *ranges[0], arena, places);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        for (std::thread& t : threads)
+            t.join();
+        if (failure) std::rethrow_exception(failure);
+
         constexpr quint32 kNoRow = ~quint32(0);
         std::vector<quint32> byPlace(places.size(), kNoRow);
-        Stmt st;
-        prepareOrFail(h, tableScanSql, st);
-        const int keyCell = tables[0].keyCell;
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-            const qint64 key = sqlite3_column_int64(st.get(), keyCell);
-            const auto it = std::lower_bound(places.begin(), places.end(), std::make_pair(key, quint32(0)));
-            if (it == places.end() || it->first != key) continue;
-            storeRow(st.get());
-            byPlace[it->second] = rowCells.back();
-            rowCells.pop_back();
-            rowFlags.pop_back();
+        for (size_t k = 0; k < ranges.size(); ++k) {
+            KeyRange& range = *ranges[k];
+            if (range.failure) { // its connection could not read (busy, say): this one can
+                range.rows.clear();
+                range.arena.clear();
+                readKeyRange(h, range, arena, places);
+            } else if (k > 0) {
+                const quint32 shift = arena.adopt(range.arena);
+                for (auto& row : range.rows) {
+                    row.second += shift;
+                    Cell* cells = reinterpret_cast<Cell*>(arena.at(row.second));
+                    for (int i = 0; i < stride; ++i)
+                        if (cellInArena(cells[i])) cells[i].off += shift;
+                }
+            }
+            for (const auto& row : range.rows)
+                byPlace[row.first] = row.second;
         }
-        if (rc != SQLITE_DONE) failSqlite(h, rc);
-        st.reset();
         for (const quint32 cells : byPlace) {
             if (cells == kNoRow) continue;
             rowCells.push_back(cells);

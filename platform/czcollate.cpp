@@ -8,7 +8,8 @@
 namespace cz {
 
 const QCollator& Collator() {
-    static const QCollator collator = [] {
+    // One per thread: a collator is not to be shared between threads.
+    static thread_local const QCollator collator = [] {
         QCollator c(QLocale(QStringLiteral("cs_CZ")));
         c.setCaseSensitivity(Qt::CaseInsensitive);
         c.setNumericMode(false);

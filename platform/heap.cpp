@@ -1,5 +1,7 @@
 #include "heap.h"
 
+#include <mutex>
+
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -10,5 +12,12 @@ void GiveBackFreedHeap(qint64 freedBytes) {
     if (freedBytes >= kWorthTrimming) malloc_trim(0);
 #else
     Q_UNUSED(freedBytes);
+#endif
+}
+
+void ShareHeapWithThreads() {
+#ifdef __GLIBC__
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_ARENA_MAX, 1); });
 #endif
 }

@@ -6,3 +6,8 @@
 
 // Gives the heap's free pages back when freedBytes is worth the walk.
 void GiveBackFreedHeap(qint64 freedBytes);
+
+// Threads take their memory from the one heap. By default glibc gives each
+// thread a heap of its own, and what short-lived threads (readers of a large
+// query) freed there stays with the process. Called before such threads start.
+void ShareHeapWithThreads();

@@ -594,6 +594,36 @@ private slots:
         }
     }
 
+    void largeTablesKeepTheQuerysOrderAndValues() {
+        // Enough rows to be read by several threads; long texts among them.
+        dir->execute(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 45000) "
+            "INSERT INTO tDVD (CZJm, KatCisl, Obsah, Jazyk) SELECT CASE i % 4 WHEN 0 THEN 'Čelisti ' "
+            "WHEN 1 THEN 'had ' WHEN 2 THEN 'Cesta ' ELSE 'Dech ' END || (i % 300), i, CASE WHEN i % 3 = 0 "
+            "THEN printf('%0200d', i) ELSE 'krátce ' || i END, i % 3 FROM n");
+        auto rows = [&](const QString& sql) {
+            ado::Recordset rs;
+            rs.Open(sql, cn);
+            QStringList seen;
+            for (; !rs.Eof(); rs.MoveNext())
+                seen << QStringList{rs("DVDID").Value().toString(), rs("CZJm").Value().toString(),
+                                    rs("KatCisl").Value().toString(), rs("Obsah").Value().toString(),
+                                    rs("Jazyk").Value().toString()}
+                            .join('|');
+            rs.Close();
+            return seen;
+        };
+        const QStringList whole = rows("SELECT * from tDVD Order by CZJM");
+        QCOMPARE(whole.size(), 45000);
+        QCOMPARE(whole, rows("SELECT * from tDVD WHERE 1 = 1 Order by CZJM"));
+
+        // Inside the caller's transaction its changes, which other connections do not see, are read too.
+        cn.Execute("BEGIN");
+        cn.Execute("UPDATE tDVD SET Jazyk = 9 WHERE DVDID % 1000 = 0");
+        QCOMPARE(rows("SELECT * from tDVD Order by CZJM").filter(QRegularExpression("\\|9$")).size(), 45);
+        cn.Execute("ROLLBACK");
+    }
+
     void longTextsAreReadWhenAsked() {
         const QString story = QString::fromUtf8("Žluťoučký kůň úpěl ďábelské ódy. ").repeated(40);
         const long id = dir->insertFilm("Dlouhý", {{"Obsah", story}});
