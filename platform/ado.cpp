@@ -1365,8 +1365,12 @@ struct Recordset::Impl {
     void readRows();
     void readInKeyOrder();
     struct KeyRange;
-    void readKeyRange(sqlite3* h, KeyRange& range, Arena& into,
-                      const std::vector<std::pair<qint64, quint32>>& places) const;
+    using KeyPlaces = std::vector<std::pair<qint64, quint32>>;
+    void readKeyRange(sqlite3* h, const QByteArray& sql, KeyRange& range, Arena& into,
+                      const KeyPlaces* places) const;
+    void readKeyRanges(sqlite3* h, const QByteArray& sql, std::vector<std::unique_ptr<KeyRange>>& ranges,
+                       const KeyPlaces* places, qint64 cacheKiB);
+    bool readScanInRanges(sqlite3* h, const QByteArray& executed);
     void planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
                       const QByteArray& selectPart);
 
@@ -1449,13 +1453,47 @@ bool cellInArena(Cell c) {
 // A scan in the table's order reads each page once: a few pages of cache do.
 constexpr qint64 kScanCacheKiB = 256;
 // Rows of a large table are read this many to a thread.
-constexpr size_t kRowsPerReader = 20000;
+constexpr qint64 kRowsPerReader = 20000;
+// Fewer rows of a scan that looks others up by key: each costs more.
+constexpr qint64 kJoinRowsPerReader = 5000;
 constexpr int kMaxReaders = 4;
+
+// Where a top-level WHERE starts in sql (outside brackets, quotes and
+// comments-free text), -1 when there is none.
+qsizetype topLevelWhere(const QByteArray& sql) {
+    int depth = 0;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            const char close = c == '[' ? ']' : c;
+            i = sql.indexOf(close, i + 1);
+            if (i < 0) return -1;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (depth == 0 && (c == 'W' || c == 'w') && sql.mid(i, 5).toUpper() == "WHERE" &&
+                   (i == 0 || !std::isalnum(uchar(sql[i - 1]))) &&
+                   (i + 5 >= sql.size() || !std::isalnum(uchar(sql[i + 5])))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+QStringList queryPlan(sqlite3* db, const QByteArray& sql) {
+    QStringList lines;
+    Stmt st;
+    if (sqlite3_prepare_v2(db, "EXPLAIN QUERY PLAN " + sql, -1, st.out(), nullptr) != SQLITE_OK) return {};
+    while (sqlite3_step(st.get()) == SQLITE_ROW)
+        lines << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 3)));
+    return lines;
+}
 
 } // namespace
 
-// One range of keys of the second pass: its rows, in an arena of its own when
-// another thread reads them.
+// One range of keys: its rows, in an arena of their own when another thread
+// reads them.
 struct Recordset::Impl::KeyRange {
     qint64 from = 0, to = 0; // keys, both included
     Arena arena;
@@ -1463,29 +1501,84 @@ struct Recordset::Impl::KeyRange {
     std::exception_ptr failure;
 };
 
-void Recordset::Impl::readKeyRange(sqlite3* h, KeyRange& range, Arena& into,
-                                   const std::vector<std::pair<qint64, quint32>>& places) const {
-    const QByteArray sql = tableScanSql + " WHERE " + quoteIdent(tables[0].name) + '.' +
-                           quoteIdent(tables[0].keyColumn) + " BETWEEN ?1 AND ?2";
+// sql takes the range's keys as ?1 and ?2. With places, only the rows of
+// those keys, each with its place; without, every row.
+void Recordset::Impl::readKeyRange(sqlite3* h, const QByteArray& sql, KeyRange& range, Arena& into,
+                                   const KeyPlaces* places) const {
     Stmt st;
     prepareOrFail(h, sql, st);
     sqlite3_bind_int64(st.get(), 1, range.from);
     sqlite3_bind_int64(st.get(), 2, range.to);
-    const int keyCell = tables[0].keyCell;
+    const int keyCell = tables.empty() ? -1 : tables[0].keyCell;
     int rc;
     while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        const qint64 key = sqlite3_column_int64(st.get(), keyCell);
-        const auto it = std::lower_bound(places.begin(), places.end(), std::make_pair(key, quint32(0)));
-        if (it == places.end() || it->first != key) continue;
-        range.rows.emplace_back(it->second, storeRowIn(into, st.get()));
+        quint32 place = 0;
+        if (places) {
+            const qint64 key = sqlite3_column_int64(st.get(), keyCell);
+            const auto it = std::lower_bound(places->begin(), places->end(), std::make_pair(key, quint32(0)));
+            if (it == places->end() || it->first != key) continue;
+            place = it->second;
+        }
+        range.rows.emplace_back(place, storeRowIn(into, st.get()));
     }
     if (rc != SQLITE_DONE) failSqlite(h, rc);
 }
 
+// The ranges read side by side: the first on this connection, the others
+// each on a connection and a thread of its own (decrypting the pages is most
+// of the work). The caller holds a read transaction, so their reads see what
+// this one does: while it lasts, nobody can commit. A range another
+// connection could not read (busy, say) is read here. The rows end up in this
+// recordset's arena.
+void Recordset::Impl::readKeyRanges(sqlite3* h, const QByteArray& sql,
+                                    std::vector<std::unique_ptr<KeyRange>>& ranges, const KeyPlaces* places,
+                                    qint64 cacheKiB) {
+    const QString connString = conn->d->connString;
+    if (ranges.size() > 1) ShareHeapWithThreads();
+    std::vector<std::thread> threads;
+    for (size_t k = 1; k < ranges.size(); ++k) {
+        KeyRange* range = ranges[k].get();
+        threads.emplace_back([this, range, &sql, places, connString, cacheKiB] {
+            try {
+                Connection other;
+                other.Open(connString);
+                setCacheSize(other.d->db, -cacheKiB);
+                readKeyRange(other.d->db, sql, *range, range->arena, places);
+                other.Close();
+            } catch (...) {
+                range->failure = std::current_exception();
+            }
+        });
+    }
+    std::exception_ptr failure;
+    try {
+        if (!ranges.empty()) readKeyRange(h, sql, *ranges[0], arena, places);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    for (std::thread& t : threads)
+        t.join();
+    if (failure) std::rethrow_exception(failure);
+    for (size_t k = 1; k < ranges.size(); ++k) {
+        KeyRange& range = *ranges[k];
+        if (range.failure) {
+            range.rows.clear();
+            range.arena.clear();
+            readKeyRange(h, sql, range, arena, places);
+            continue;
+        }
+        const quint32 shift = arena.adopt(range.arena);
+        for (auto& row : range.rows) {
+            row.second += shift;
+            Cell* cells = reinterpret_cast<Cell*>(arena.at(row.second));
+            for (int i = 0; i < stride; ++i)
+                if (cellInArena(cells[i])) cells[i].off += shift;
+        }
+    }
+}
+
 // Both passes in one read transaction: the keys and the rows agree. A large
-// table's rows are read by several threads, each a range of keys on a
-// connection of its own (decrypting the pages is most of the work). Their
-// reads see what this one does: while it holds its read, nobody can commit.
+// table's rows are read in ranges of keys side by side.
 void Recordset::Impl::readInKeyOrder() {
     sqlite3* h = db();
     const bool own = sqlite3_get_autocommit(h) != 0;
@@ -1493,7 +1586,7 @@ void Recordset::Impl::readInKeyOrder() {
     // Each page is read once: a small cache does, and keeps the memory.
     const CacheSizeFor small(h, -kSmallCacheKiB);
     try {
-        std::vector<std::pair<qint64, quint32>> places; // key, place in the order
+        KeyPlaces places; // key, place in the order
         {
             Stmt st;
             prepareOrFail(h, keysInOrderSql, st);
@@ -1507,10 +1600,10 @@ void Recordset::Impl::readInKeyOrder() {
         std::sort(places.begin(), places.end());
 
         // A caller's own transaction may hold changes other connections do not see.
-        const int readers =
-            own ? int(qBound(size_t(1), places.size() / kRowsPerReader, size_t(kMaxReaders))) : 1;
+        const qint64 readers =
+            own ? qBound(qint64(1), qint64(places.size()) / kRowsPerReader, qint64(kMaxReaders)) : 1;
         std::vector<std::unique_ptr<KeyRange>> ranges;
-        for (int k = 0; k < readers && !places.empty(); ++k) {
+        for (qint64 k = 0; k < readers && !places.empty(); ++k) {
             const size_t lo = places.size() * size_t(k) / size_t(readers);
             const size_t hi = places.size() * size_t(k + 1) / size_t(readers);
             if (lo == hi) continue;
@@ -1519,53 +1612,15 @@ void Recordset::Impl::readInKeyOrder() {
             range->to = k == readers - 1 ? std::numeric_limits<qint64>::max() : places[hi].first - 1;
             ranges.push_back(std::move(range));
         }
-        const QString connString = conn->d->connString;
-        if (ranges.size() > 1) ShareHeapWithThreads();
-        std::vector<std::thread> threads;
-        for (size_t k = 1; k < ranges.size(); ++k) {
-            KeyRange* range = ranges[k].get();
-            threads.emplace_back([this, range, &places, connString] {
-                try {
-                    Connection other;
-                    other.Open(connString);
-                    setCacheSize(other.d->db, -kScanCacheKiB);
-                    readKeyRange(other.d->db, *range, range->arena, places);
-                    other.Close();
-                } catch (...) {
-                    range->failure = std::current_exception();
-                }
-            });
-        }
-        std::exception_ptr failure;
-        try {
-            if (!ranges.empty()) readKeyRange(h, *ranges[0], arena, places);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        for (std::thread& t : threads)
-            t.join();
-        if (failure) std::rethrow_exception(failure);
+        const QByteArray sql = tableScanSql + " WHERE " + quoteIdent(tables[0].name) + '.' +
+                               quoteIdent(tables[0].keyColumn) + " BETWEEN ?1 AND ?2";
+        readKeyRanges(h, sql, ranges, &places, kScanCacheKiB);
 
         constexpr quint32 kNoRow = ~quint32(0);
         std::vector<quint32> byPlace(places.size(), kNoRow);
-        for (size_t k = 0; k < ranges.size(); ++k) {
-            KeyRange& range = *ranges[k];
-            if (range.failure) { // its connection could not read (busy, say): this one can
-                range.rows.clear();
-                range.arena.clear();
-                readKeyRange(h, range, arena, places);
-            } else if (k > 0) {
-                const quint32 shift = arena.adopt(range.arena);
-                for (auto& row : range.rows) {
-                    row.second += shift;
-                    Cell* cells = reinterpret_cast<Cell*>(arena.at(row.second));
-                    for (int i = 0; i < stride; ++i)
-                        if (cellInArena(cells[i])) cells[i].off += shift;
-                }
-            }
-            for (const auto& row : range.rows)
+        for (const auto& range : ranges)
+            for (const auto& row : range->rows)
                 byPlace[row.first] = row.second;
-        }
         for (const quint32 cells : byPlace) {
             if (cells == kNoRow) continue;
             rowCells.push_back(cells);
@@ -1576,6 +1631,86 @@ void Recordset::Impl::readInKeyOrder() {
         if (own) sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
         throw;
     }
+}
+
+// A query whose plan scans one table and looks rows of others up by key (a
+// join of loans with their films and clients, say) gives its rows in that
+// table's order: a large one is read in ranges of its keys side by side, the
+// rows range after range. False when the query is not of that kind; it is
+// then read as it stands.
+bool Recordset::Impl::readScanInRanges(sqlite3* h, const QByteArray& executed) {
+    if (sqlite3_get_autocommit(h) == 0) return false; // the caller's changes: only its connection sees them
+    static const QRegularExpression reordering(
+        QStringLiteral("\\b(ORDER|GROUP|LIMIT|OFFSET|DISTINCT|UNION|INTERSECT|EXCEPT|HAVING)\\b"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (reordering.match(QString::fromUtf8(executed)).hasMatch()) return false;
+    // Counts, sums and other expressions would be of each range, not of the whole.
+    if (!std::all_of(cols.begin(), cols.end(), [](const Column& c) { return !c.origin.isEmpty(); }))
+        return false;
+    const QStringList plan = queryPlan(h, executed);
+    static const QRegularExpression scan(QStringLiteral("^SCAN TABLE (\\w+)$"));
+    const QRegularExpressionMatch m = plan.isEmpty() ? QRegularExpressionMatch() : scan.match(plan.first());
+    if (!m.hasMatch()) return false;
+    for (qsizetype i = 1; i < plan.size(); ++i)
+        if (!plan[i].startsWith(QLatin1String("SEARCH TABLE "))) return false;
+    const QByteArray table = quoteIdent(m.captured(1));
+    // By the key's own name: a rowid is not seen through a bracketed join.
+    const QString key = conn->d->keyColumn(m.captured(1));
+    if (key.isEmpty()) return false;
+
+    QByteArray text = executed.trimmed();
+    while (text.endsWith(';'))
+        text = text.chopped(1).trimmed();
+    const qsizetype where = topLevelWhere(text);
+    const QByteArray range = ' ' + table + '.' + quoteIdent(key) + " BETWEEN ?1 AND ?2";
+    const QByteArray sql = where < 0 ? text + " WHERE" + range
+                                     : text.left(where) + "WHERE (" + text.mid(where + 5) + ") AND" + range;
+    QStringList rangedPlan = queryPlan(h, sql);
+    if (rangedPlan.size() != plan.size() ||
+        rangedPlan.first() !=
+            QStringLiteral("SEARCH TABLE %1 USING INTEGER PRIMARY KEY (rowid>? AND rowid<?)")
+                .arg(m.captured(1)))
+        return false;
+    rangedPlan.removeFirst();
+    if (rangedPlan != plan.mid(1)) return false;
+
+    execOrFail(h, "BEGIN");
+    try {
+        qint64 low = 0, high = 0;
+        {
+            Stmt st; // also takes the read that keeps others from committing meanwhile
+            prepareOrFail(h, "SELECT min(rowid), max(rowid) FROM " + table, st);
+            if (sqlite3_step(st.get()) != SQLITE_ROW) failSqlite(h, sqlite3_errcode(h));
+            low = sqlite3_column_int64(st.get(), 0);
+            high = sqlite3_column_int64(st.get(), 1);
+        }
+        const qint64 readers = qBound(qint64(1), (high - low + 1) / kJoinRowsPerReader, qint64(kMaxReaders));
+        if (readers < 2) {
+            execOrFail(h, "COMMIT");
+            return false;
+        }
+        std::vector<std::unique_ptr<KeyRange>> ranges;
+        for (qint64 k = 0; k < readers; ++k) {
+            auto r = std::make_unique<KeyRange>();
+            r->from = k == 0 ? std::numeric_limits<qint64>::min() : low + (high - low) * k / readers + 1;
+            r->to = k == readers - 1 ? std::numeric_limits<qint64>::max()
+                                     : low + (high - low) * (k + 1) / readers;
+            ranges.push_back(std::move(r));
+        }
+        const CacheSizeFor small(h, -kSmallCacheKiB);
+        // The looked-up tables' upper pages stay in the cache.
+        readKeyRanges(h, sql, ranges, nullptr, kSmallCacheKiB);
+        for (const auto& r : ranges)
+            for (const auto& row : r->rows) {
+                rowCells.push_back(row.second);
+                rowFlags.push_back(0);
+            }
+        execOrFail(h, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(h, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+    return true;
 }
 
 void Recordset::Impl::updateRow() {
@@ -1814,9 +1949,10 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
         d->tables.size() == 1 && std::all_of(d->cols.begin(), d->cols.end(), [&](const Column& c) {
             return c.table.isEmpty() || c.table.compare(d->tables[0].name, Qt::CaseInsensitive) == 0;
         });
-    int rc;
+    int rc = SQLITE_DONE;
     try {
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+        const bool ranged = !oneTable && d->readScanInRanges(h, QByteArray(sqlite3_sql(st.get())));
+        while (!ranged && (rc = sqlite3_step(st.get())) == SQLITE_ROW) {
             if (oneTable && d->rows() == 1) { // more than one row: read when looked at
                 d->highestKeyAtOpen = highestKey(h, d->tables[0]);
                 d->planKeyOrder(h, sql, sql.mid(shape.fromPos), selectPart);
