@@ -1558,6 +1558,8 @@ void Recordset::Impl::readKeyRanges(sqlite3* h, const QByteArray& sql,
     }
     for (std::thread& t : threads)
         t.join();
+    // What the other connections' caches held goes back, as a closed cache's does.
+    if (!threads.empty()) GiveBackFreedHeap(qint64(threads.size()) * cacheKiB * 1024, true);
     if (failure) std::rethrow_exception(failure);
     for (size_t k = 1; k < ranges.size(); ++k) {
         KeyRange& range = *ranges[k];

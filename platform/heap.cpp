@@ -6,12 +6,13 @@
 #include <malloc.h>
 #endif
 
-void GiveBackFreedHeap(qint64 freedBytes) {
+void GiveBackFreedHeap(qint64 freedBytes, bool always) {
 #ifdef __GLIBC__
     constexpr qint64 kWorthTrimming = qint64(8) << 20;
-    if (freedBytes >= kWorthTrimming) malloc_trim(0);
+    if (always || freedBytes >= kWorthTrimming) malloc_trim(0);
 #else
     Q_UNUSED(freedBytes);
+    Q_UNUSED(always);
 #endif
 }
 

@@ -4,8 +4,9 @@
 // list), the free pages go back to the system.
 #include <QtGlobal>
 
-// Gives the heap's free pages back when freedBytes is worth the walk.
-void GiveBackFreedHeap(qint64 freedBytes);
+// Gives the heap's free pages back when freedBytes is worth the walk (or
+// always, after memory of several threads was let go).
+void GiveBackFreedHeap(qint64 freedBytes, bool always = false);
 
 // Threads take their memory from the one heap. By default glibc gives each
 // thread a heap of its own, and what short-lived threads (readers of a large
