@@ -227,19 +227,32 @@ void frmMaster::OznacitPujcene(ErrState& err, ReadAhead* loansAhead) {
         if (ReadFailed(what)) return;
     }
     err.Clear();
+    // The fields are looked up once; a missing one fails each row's step as it would by name.
+    auto field = [rs](const char* name) -> ado::Field* {
+        try {
+            return &rs->Fields(QLatin1String(name));
+        } catch (const vb::RuntimeError&) {
+            return nullptr;
+        }
+    };
+    ado::Field* fDVDID = rs->State() == ado::adStateOpen && !rs->Eof() ? field("DVDID") : nullptr;
+    ado::Field* fUSNAME = fDVDID ? field("USNAME") : nullptr;
+    ado::Field* fPDatPujcky = fDVDID ? field("PDatPujcky") : nullptr;
+    auto value = [rs](ado::Field* f, const char* name) -> ado::Variant {
+        return f ? f->Value() : rs->Fields(QLatin1String(name)).Value();
+    };
     while (rs->State() == ado::adStateOpen && !rs->Eof()) {
         if (err.isSet()) break;
         QString key;
         ListItem* itm = nullptr;
         Step(err, [&] {
-            key = rowKey(rs->Fields(QStringLiteral("DVDID")).Value());
+            key = rowKey(value(fDVDID, "DVDID"));
             itm = lvwList->FindItem(key);
         });
         if (itm) { // a loan of a film without a row marks nothing
-            Step(err, [&] { SetItemColor(lvwList, key, PujcenoColor); });
-            Step(err, [&] { itm->setSubItem(3, NullToStr(rs->Fields(QStringLiteral("USNAME")).Value())); });
-            Step(err,
-                 [&] { itm->setSubItem(4, NullToStr(rs->Fields(QStringLiteral("PDatPujcky")).Value())); });
+            Step(err, [&] { SetItemColor(itm, PujcenoColor); });
+            Step(err, [&] { itm->setSubItem(3, NullToStr(value(fUSNAME, "USNAME"))); });
+            Step(err, [&] { itm->setSubItem(4, NullToStr(value(fPDatPujcky, "PDatPujcky"))); });
         }
         if (!Step(err, [&] { rs->MoveNext(); })) break;
     }

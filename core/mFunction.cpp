@@ -10,7 +10,10 @@
 #include <QComboBox>
 
 void SetItemColor(ListView* lvw, const QString& key, qint32 color) {
-    ListItem* item = lvw->Item(key);
+    SetItemColor(lvw->Item(key), color);
+}
+
+void SetItemColor(ListItem* item, qint32 color) {
     item->setForeColor(color);
     for (int i = 1; i <= item->SubItemCount(); ++i)
         item->setSubItemForeColor(i, color);

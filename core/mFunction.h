@@ -6,6 +6,7 @@
 #include <QtGlobal>
 
 class ListView;
+class ListItem;
 class QComboBox;
 class ColumnHeader;
 
@@ -15,6 +16,8 @@ inline constexpr qint32 PujcenoColor = 1 + 256 * 100 + 65536 * 1;
 // Colours the row with the given key and each of its sub-items. A key that no
 // row has raises the list's "Element not found"; the caller decides.
 void SetItemColor(ListView* lvw, const QString& key, qint32 color);
+// The same for a row at hand.
+void SetItemColor(ListItem* item, qint32 color);
 
 // The film list's text for a language code: 0 "Česky", 1 "CZ Titulky",
 // anything else "Neuvedeno".
