@@ -40,6 +40,19 @@ namespace {
 
 frmMaster* s_instance = nullptr;
 
+// Fields looked up once for a loop over the rows; a missing one (nullptr)
+// fails each row's step as a look-up by name would.
+ado::Field* fieldOrNull(ado::Recordset& rs, const char* name) {
+    try {
+        return &rs.Fields(QLatin1String(name));
+    } catch (const vb::RuntimeError&) {
+        return nullptr;
+    }
+}
+ado::Variant fieldValue(ado::Recordset& rs, ado::Field* f, const char* name) {
+    return f ? f->Value() : rs.Fields(QLatin1String(name)).Value();
+}
+
 const QString kOpenLoansSql = QStringLiteral(
     "SELECT tDVD.DVDID, tPujcky.P_UID, tPujcky.P_DVDID, tPujcky.PDatPujcky,tPujcky.PDatVraceni, tUser.USID, "
     "tUser.USNAME FROM tUser INNER JOIN (tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON "
@@ -154,23 +167,12 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
 
     const long films = DBRecordset.RecordCount();
     if (RecordsetHasRow()) {
-        // The fields are looked up once; a missing one fails each row's step as it would by name.
-        auto field = [](const char* name) -> ado::Field* {
-            try {
-                return &DBRecordset.Fields(QLatin1String(name));
-            } catch (const vb::RuntimeError&) {
-                return nullptr;
-            }
-        };
-        ado::Field* fDVDID = field("DVDID");
-        ado::Field* fKatCisl = field("KatCisl");
-        ado::Field* fCZJm = field("CZJm");
-        ado::Field* fZanr = field("Zanr");
-        ado::Field* fPuvJm = field("PuvJm");
-        ado::Field* fJazyk = field("Jazyk");
-        auto value = [](ado::Field* f, const char* name) -> ado::Variant {
-            return f ? f->Value() : DBRecordset.Fields(QLatin1String(name)).Value();
-        };
+        ado::Field* fDVDID = fieldOrNull(DBRecordset, "DVDID");
+        ado::Field* fKatCisl = fieldOrNull(DBRecordset, "KatCisl");
+        ado::Field* fCZJm = fieldOrNull(DBRecordset, "CZJm");
+        ado::Field* fZanr = fieldOrNull(DBRecordset, "Zanr");
+        ado::Field* fPuvJm = fieldOrNull(DBRecordset, "PuvJm");
+        ado::Field* fJazyk = fieldOrNull(DBRecordset, "Jazyk");
 
         while (RecordsetHasRow()) {
             if (err.isSet()) {
@@ -181,19 +183,22 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
                 break;
             }
             ado::Variant katCisl;
-            Step(err, [&] { katCisl = value(fKatCisl, "KatCisl"); });
+            Step(err, [&] { katCisl = fieldValue(DBRecordset, fKatCisl, "KatCisl"); });
             if (!katCisl.isNull()) { // a film without a catalogue number gets no row
                 ListItem* itm = nullptr;
-                Step(err, [&] { itm = lvwList->Add(rowKey(value(fDVDID, "DVDID")), katCisl.toString()); });
+                Step(err, [&] {
+                    itm = lvwList->Add(rowKey(fieldValue(DBRecordset, fDVDID, "DVDID")), katCisl.toString());
+                });
                 if (itm) {
-                    Step(err, [&] { itm->setSubItem(1, NullToStr(value(fCZJm, "CZJm"))); });
-                    Step(err, [&] { itm->setSubItem(2, NullToStr(value(fZanr, "Zanr"))); });
+                    Step(err, [&] { itm->setSubItem(1, NullToStr(fieldValue(DBRecordset, fCZJm, "CZJm"))); });
+                    Step(err, [&] { itm->setSubItem(2, NullToStr(fieldValue(DBRecordset, fZanr, "Zanr"))); });
                     Step(err, [&] { itm->setSubItem(3, QString()); });
                     Step(err, [&] { itm->setSubItem(4, QString()); });
-                    Step(err, [&] { itm->setSubItem(5, NullToStr(value(fPuvJm, "PuvJm"))); });
+                    Step(err,
+                         [&] { itm->setSubItem(5, NullToStr(fieldValue(DBRecordset, fPuvJm, "PuvJm"))); });
                     // A film without a language keeps an empty cell; the fill goes on.
                     Step(err, [&] {
-                        const ado::Variant jazyk = value(fJazyk, "Jazyk");
+                        const ado::Variant jazyk = fieldValue(DBRecordset, fJazyk, "Jazyk");
                         itm->setSubItem(6, jazyk.isNull() ? QString() : GetJazykText(vb::CLng(jazyk)));
                     });
                 }
@@ -227,32 +232,21 @@ void frmMaster::OznacitPujcene(ErrState& err, ReadAhead* loansAhead) {
         if (ReadFailed(what)) return;
     }
     err.Clear();
-    // The fields are looked up once; a missing one fails each row's step as it would by name.
-    auto field = [rs](const char* name) -> ado::Field* {
-        try {
-            return &rs->Fields(QLatin1String(name));
-        } catch (const vb::RuntimeError&) {
-            return nullptr;
-        }
-    };
-    ado::Field* fDVDID = rs->State() == ado::adStateOpen && !rs->Eof() ? field("DVDID") : nullptr;
-    ado::Field* fUSNAME = fDVDID ? field("USNAME") : nullptr;
-    ado::Field* fPDatPujcky = fDVDID ? field("PDatPujcky") : nullptr;
-    auto value = [rs](ado::Field* f, const char* name) -> ado::Variant {
-        return f ? f->Value() : rs->Fields(QLatin1String(name)).Value();
-    };
+    ado::Field* fDVDID = rs->State() == ado::adStateOpen && !rs->Eof() ? fieldOrNull(*rs, "DVDID") : nullptr;
+    ado::Field* fUSNAME = fDVDID ? fieldOrNull(*rs, "USNAME") : nullptr;
+    ado::Field* fPDatPujcky = fDVDID ? fieldOrNull(*rs, "PDatPujcky") : nullptr;
     while (rs->State() == ado::adStateOpen && !rs->Eof()) {
         if (err.isSet()) break;
         QString key;
         ListItem* itm = nullptr;
         Step(err, [&] {
-            key = rowKey(value(fDVDID, "DVDID"));
+            key = rowKey(fieldValue(*rs, fDVDID, "DVDID"));
             itm = lvwList->FindItem(key);
         });
         if (itm) { // a loan of a film without a row marks nothing
             Step(err, [&] { SetItemColor(itm, PujcenoColor); });
-            Step(err, [&] { itm->setSubItem(3, NullToStr(value(fUSNAME, "USNAME"))); });
-            Step(err, [&] { itm->setSubItem(4, NullToStr(value(fPDatPujcky, "PDatPujcky"))); });
+            Step(err, [&] { itm->setSubItem(3, NullToStr(fieldValue(*rs, fUSNAME, "USNAME"))); });
+            Step(err, [&] { itm->setSubItem(4, NullToStr(fieldValue(*rs, fPDatPujcky, "PDatPujcky"))); });
         }
         if (!Step(err, [&] { rs->MoveNext(); })) break;
     }
