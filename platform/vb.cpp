@@ -305,10 +305,43 @@ bool IsNumeric(const ado::Variant& v) {
 
 // --- dates -----------------------------------------------------------------
 
+// Written out by hand: the list shows thousands of dates, and a format
+// string is parsed anew for each one.
 QString DateToText(const QDateTime& dt) {
     if (!dt.isValid()) return QString();
-    if (dt.time() == QTime(0, 0)) return dt.toString(QStringLiteral("d.M.yyyy"));
-    return dt.toString(QStringLiteral("d.M.yyyy H:mm:ss"));
+    const QDate date = dt.date();
+    const QTime time = dt.time();
+    const bool midnight = time == QTime(0, 0);
+    int year = 0, month = 0, day = 0;
+    date.getDate(&year, &month, &day);
+    if (year < 1 || year > 9999)
+        return dt.toString(midnight ? QStringLiteral("d.M.yyyy") : QStringLiteral("d.M.yyyy H:mm:ss"));
+    char16_t text[20];
+    int n = 0;
+    auto digits = [&](int value, int width) {
+        char16_t buf[4];
+        int k = 0;
+        do {
+            buf[k++] = char16_t(u'0' + value % 10);
+            value /= 10;
+        } while (value > 0 || k < width);
+        while (k > 0)
+            text[n++] = buf[--k];
+    };
+    digits(day, 1);
+    text[n++] = u'.';
+    digits(month, 1);
+    text[n++] = u'.';
+    digits(year, 4);
+    if (!midnight) {
+        text[n++] = u' ';
+        digits(time.hour(), 1);
+        text[n++] = u':';
+        digits(time.minute(), 2);
+        text[n++] = u':';
+        digits(time.second(), 2);
+    }
+    return QString(reinterpret_cast<const QChar*>(text), n);
 }
 
 void PinLocalTimeZone() {

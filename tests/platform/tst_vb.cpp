@@ -141,6 +141,13 @@ private slots:
         QCOMPARE(DateToText(QDateTime(QDate(2026, 1, 5), QTime(0, 0))), QString("5.1.2026"));
         QCOMPARE(DateToText(QDateTime(QDate(2026, 1, 5), QTime(9, 0, 1))), QString("5.1.2026 9:00:01"));
         QCOMPARE(DateToText(QDateTime()), QString());
+        // written out by hand: the same text as Qt's own format, early years padded
+        for (const QDateTime& d :
+             {QDateTime(QDate(999, 2, 3), QTime(0, 0)), QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)),
+              QDateTime(QDate(1, 1, 1), QTime(0, 0, 0, 500)), QDateTime(QDate(-5, 6, 7), QTime(1, 2, 3))}) {
+            const bool midnight = d.time() == QTime(0, 0);
+            QCOMPARE(DateToText(d), d.toString(midnight ? "d.M.yyyy" : "d.M.yyyy H:mm:ss"));
+        }
         // the field type shows dates the same way
         QCOMPARE(ado::Variant(dt).toString(), QString("8.12.2026 19:03:23"));
         QCOMPARE(ado::Variant("8.12.2026 19:03:23").toDateTime(), dt);
