@@ -46,6 +46,19 @@ enum : long {
     ErrKeyNotUnique = 35602,
 };
 
+// A short Latin-1 key (as "K123") packed with its length into one number,
+// 0 for any other: the look-up then compares numbers in the table itself,
+// not texts that lie elsewhere in memory. A refresh looks up thousands.
+quint64 packedKey(const QString& key) {
+    if (key.size() > 7) return 0;
+    quint64 packed = quint64(key.size());
+    for (const QChar c : key) {
+        if (c.unicode() > 0xFF) return 0;
+        packed = packed << 8 | c.unicode();
+    }
+    return packed;
+}
+
 [[noreturn]] void fail(long number) {
     switch (number) {
     case ErrInvalidPropertyValue:
@@ -121,7 +134,10 @@ public:
     void clear();
     int count() const { return int(items_.size()); }
     ListItem* at(int pos) const { return items_[size_t(pos)]; }
-    ListItem* byKey(const QString& key) const { return keys_.value(key); }
+    ListItem* byKey(const QString& key) const {
+        const quint64 packed = packedKey(key);
+        return packed ? shortKeys_.value(packed) : keys_.value(key);
+    }
     ListItem* byValue(qint64 value) const;
     void valueChanged(ListItem* item, qint64 oldValue);
     void cellChanged(ListItem* item, int cell, bool textChanged);
@@ -171,7 +187,10 @@ private:
     ListView* view_;
     std::vector<std::unique_ptr<ColumnHeader>> columns_;
     std::vector<ListItem*> items_; // display order; owned
-    QHash<QString, ListItem*> keys_;
+    ListItem** newKeySlot(const QString& key);
+    void removeKey(const QString& key);
+    QHash<quint64, ListItem*> shortKeys_; // by packedKey()
+    QHash<QString, ListItem*> keys_;      // the rest
     // Application value -> items, made at the first look-up by value: a fill
     // of many items does without it.
     mutable QMultiHash<qint64, ListItem*> values_;
@@ -272,18 +291,32 @@ void ListViewModel::sectionResized(int logical, int newSize) {
 
 // ---------------------------------------------------------------- items
 
+// One look-up: a new key's place, taken at once.
+ListItem** ListViewModel::newKeySlot(const QString& key) {
+    auto take = [](auto& table, const auto& k) {
+        const qsizetype before = table.size();
+        ListItem** slot = &table[k];
+        if (table.size() == before) fail(ErrKeyNotUnique);
+        return slot;
+    };
+    const quint64 packed = packedKey(key);
+    return packed ? take(shortKeys_, packed) : take(keys_, key);
+}
+
+void ListViewModel::removeKey(const QString& key) {
+    if (const quint64 packed = packedKey(key))
+        shortKeys_.remove(packed);
+    else
+        keys_.remove(key);
+}
+
 ListItem* ListViewModel::add(const QString& key, const QString& text) {
-    ListItem** slot = nullptr; // one look-up: a new key's place, taken at once
-    if (!key.isEmpty()) {
-        const qsizetype before = keys_.size();
-        slot = &keys_[key];
-        if (keys_.size() == before) fail(ErrKeyNotUnique);
-    }
+    ListItem** slot = key.isEmpty() ? nullptr : newKeySlot(key);
     ListItem* item = nullptr;
     try {
         item = new ListItem(this, key, text, nextValue_++);
     } catch (...) {
-        if (slot) keys_.remove(key);
+        if (slot) removeKey(key);
         throw;
     }
     if (slot) *slot = item;
@@ -304,7 +337,7 @@ ListItem* ListViewModel::add(const QString& key, const QString& text) {
 }
 
 void ListViewModel::forget(ListItem* item) {
-    if (!item->key_.isEmpty()) keys_.remove(item->key_);
+    if (!item->key_.isEmpty()) removeKey(item->key_);
     if (valuesMade_) values_.remove(item->value_, item);
     selected_.remove(item);
     if (current_ == item) current_ = nullptr;
@@ -333,6 +366,7 @@ void ListViewModel::clear() {
     const qint64 freed = qint64(items_.size()) * kItemBytes;
     qDeleteAll(items_);
     items_.clear();
+    shortKeys_.clear();
     keys_.clear();
     values_.clear();
     valuesMade_ = false;

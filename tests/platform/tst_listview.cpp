@@ -64,6 +64,26 @@ private slots:
         lv->Remove("K1");
         QCOMPARE(lv->FindItem("K1"), nullptr);
         QCOMPARE(lv->Add("K1", "new")->Text(), QString("new"));
+        // short, long, Latin-1 and other keys: each its own, none mistaken for another
+        const QStringList kinds = {"K",
+                                   QString("K") + QChar(0),
+                                   QString("K") + QChar(0) + QChar(0),
+                                   "K\u010D",
+                                   "K123456",
+                                   "K1234567",
+                                   "k1",
+                                   "K01"};
+        for (const QString& k : kinds)
+            lv->Add(k, k);
+        for (const QString& k : kinds)
+            QCOMPARE(lv->Item(k)->Text(), k);
+        QCOMPARE(errorNumber([&] { lv->Add("K\u010D", "again"); }), 35602L);
+        QCOMPARE(errorNumber([&] { lv->Add("K1234567", "again"); }), 35602L);
+        lv->Remove("K\u010D");
+        lv->Remove("K123456");
+        QCOMPARE(lv->FindItem("K\u010D"), nullptr);
+        QCOMPARE(lv->FindItem("K123456"), nullptr);
+        QCOMPARE(lv->Item("K1234567")->Text(), QString("K1234567"));
         lv->Clear();
         QCOMPARE(lv->Count(), 0);
         QCOMPARE(lv->FindItem("K1"), nullptr);
