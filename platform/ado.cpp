@@ -1558,8 +1558,6 @@ void Recordset::Impl::readKeyRanges(sqlite3* h, const QByteArray& sql,
     }
     for (std::thread& t : threads)
         t.join();
-    // What the other connections' caches held goes back, as a closed cache's does.
-    if (!threads.empty()) GiveBackFreedHeap(qint64(threads.size()) * cacheKiB * 1024, true);
     if (failure) std::rethrow_exception(failure);
     for (size_t k = 1; k < ranges.size(); ++k) {
         KeyRange& range = *ranges[k];
@@ -1617,6 +1615,10 @@ void Recordset::Impl::readInKeyOrder() {
         const QByteArray sql = tableScanSql + " WHERE " + quoteIdent(tables[0].name) + '.' +
                                quoteIdent(tables[0].keyColumn) + " BETWEEN ?1 AND ?2";
         readKeyRanges(h, sql, ranges, &places, kScanCacheKiB);
+        // What the other connections' caches held goes back, as a closed cache's
+        // does: after a whole table the list is left idle. A join's few readers
+        // leave less, and the next read takes it again.
+        if (ranges.size() > 1) GiveBackFreedHeap(qint64(ranges.size() - 1) * kScanCacheKiB * 1024, true);
 
         constexpr quint32 kNoRow = ~quint32(0);
         std::vector<quint32> byPlace(places.size(), kNoRow);
