@@ -2,6 +2,7 @@
 
 #include "czcollate.h"
 #include "heap.h"
+#include "writeback.h"
 
 #include <sqlite3.h>
 
@@ -764,6 +765,7 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
             sqlite3_close_v2(db);
             db = nullptr;
         }
+        StartWritesEarly();
         rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) fail(adErrProvider, describeSqlite(rc, path, sqliteMessage(db)));
@@ -862,6 +864,7 @@ void CreateDatabase(const QString& path, const QString& password, bool largeValu
     const QByteArray key = rawKeySpec(derivedKey(password.toUtf8(), salt), salt);
 
     sqlite3* db = nullptr;
+    StartWritesEarly();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     struct Guard {
         sqlite3* db;
