@@ -150,6 +150,20 @@ void requireWritableFile(sqlite3* db) {
     if (isDamaged(path)) fail(adErrProvider, damagedText(path));
 }
 
+// The first bytes of the database file (fewer when it is shorter), read
+// through SQLite's own descriptor: closing one of ours would let go of every
+// lock this process holds on the file, other connections' included.
+QByteArray fileHead(sqlite3* db, int size) {
+    sqlite3_file* file = nullptr;
+    sqlite3_int64 length = 0;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file ||
+        !file->pMethods || file->pMethods->xFileSize(file, &length) != SQLITE_OK)
+        return QByteArray();
+    QByteArray head(int(qMin<sqlite3_int64>(size, length)), Qt::Uninitialized);
+    if (file->pMethods->xRead(file, head.data(), int(head.size()), 0) != SQLITE_OK) return QByteArray();
+    return head;
+}
+
 // The failure in words of a Czech database engine; `detail` is SQLite's own
 // text, kept only where it is the database's or a rule's own wording.
 QString describeSqlite(int rc, const QString& path, const QString& detail) {
@@ -739,19 +753,6 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
     if (path.isEmpty() || !info.exists() || info.isDir())
         fail(adErrProvider, QStringLiteral("Nelze najít soubor '%1'.").arg(path));
 
-    // The salt heads the file; with it the key is derived once, not per open.
-    QByteArray salt;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            fail(adErrProvider,
-                 QStringLiteral("Soubor '%1' nelze otevřít: %2.").arg(path, file.errorString()));
-        salt = file.read(kSaltSize);
-    }
-    if (salt.size() < kSaltSize || salt.startsWith("SQLite format 3"))
-        fail(adErrProvider, QStringLiteral("Nerozpoznaný formát databáze '%1'.").arg(path));
-    const QByteArray key = rawKeySpec(derivedKey(parts.password.toUtf8(), salt), salt);
-
     sqlite3* db = nullptr;
     struct Guard {
         sqlite3*& db;
@@ -769,6 +770,11 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
         rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db,
                              SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         if (rc != SQLITE_OK) fail(adErrProvider, describeSqlite(rc, path, sqliteMessage(db)));
+        // The salt heads the file; with it the key is derived once, not per open.
+        const QByteArray salt = fileHead(db, kSaltSize);
+        if (salt.size() < kSaltSize || salt.startsWith("SQLite format 3"))
+            fail(adErrProvider, QStringLiteral("Nerozpoznaný formát databáze '%1'.").arg(path));
+        const QByteArray key = rawKeySpec(derivedKey(parts.password.toUtf8(), salt), salt);
         sqlite3_key(db, key.constData(), int(key.size()));
         setPageSize(db, pageSize);
         sqlite3_busy_timeout(db, kBusyTimeoutMs);

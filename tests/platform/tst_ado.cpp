@@ -13,6 +13,8 @@
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using ado::Variant;
 
@@ -246,6 +248,37 @@ private slots:
         p.start(sqlcipher, {"-cmd", "PRAGMA key='heslo';", path, "SELECT count(*) FROM t;"});
         QVERIFY(p.waitForFinished(10000));
         QCOMPARE(p.readAllStandardOutput().trimmed(), QByteArray("2"));
+    }
+
+    // A POSIX lock goes with any descriptor of the file that is closed: opening
+    // another connection (reading the key's salt too) must keep this
+    // process's locks, or another program may write under a reader.
+    void openingAnotherConnectionKeepsTheLocks() {
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(dir->cataloguePath()).constData(), &st), 0);
+        const QByteArray mine = ' ' + QByteArray::number(qint64(::getpid())) + ' ';
+        const QByteArray inode = ':' + QByteArray::number(qulonglong(st.st_ino)) + ' ';
+        auto locksHeld = [&] {
+            QFile locks("/proc/locks");
+            if (!locks.open(QIODevice::ReadOnly)) return -1;
+            int n = 0;
+            for (const QByteArray& line : locks.readAll().split('\n'))
+                if (line.contains(mine) && line.contains(inode)) ++n;
+            return n;
+        };
+        if (locksHeld() < 0) QSKIP("no /proc/locks");
+        dir->insertFilm("Zámek");
+        cn.Execute("BEGIN");
+        QCOMPARE(rows("SELECT CZJm FROM tDVD"), QStringList{"Zámek"});
+        const int held = locksHeld();
+        QVERIFY(held > 0);
+        {
+            ado::Connection other;
+            other.Open(conn());
+            other.Close();
+        }
+        QCOMPARE(locksHeld(), held);
+        cn.Execute("COMMIT");
     }
 
     void fieldsByNameInAnyCase() {
