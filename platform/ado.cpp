@@ -25,6 +25,7 @@
 #include <sys/mman.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -1378,7 +1379,7 @@ struct Recordset::Impl {
     void readKeyRange(sqlite3* h, const QByteArray& sql, KeyRange& range, Arena& into,
                       const KeyPlaces* places) const;
     void readKeyRanges(sqlite3* h, const QByteArray& sql, std::vector<std::unique_ptr<KeyRange>>& ranges,
-                       const KeyPlaces* places, qint64 cacheKiB);
+                       const KeyPlaces* places, qint64 cacheKiB, qint64 readers);
     bool readScanInRanges(sqlite3* h, const QByteArray& executed);
     void planKeyOrder(sqlite3* h, const QByteArray& sql, const QByteArray& from,
                       const QByteArray& selectPart);
@@ -1466,6 +1467,8 @@ constexpr qint64 kRowsPerReader = 20000;
 // Fewer rows of a scan that looks others up by key: each costs more.
 constexpr qint64 kJoinRowsPerReader = 5000;
 constexpr int kMaxReaders = 4;
+// Ranges to each reader: what is left when one is done is shared out.
+constexpr qint64 kRangesPerReader = 4;
 
 // Where a top-level WHERE starts in sql (outside brackets, quotes and
 // comments-free text), -1 when there is none.
@@ -1504,10 +1507,10 @@ QStringList queryPlan(sqlite3* db, const QByteArray& sql) {
 // One range of keys: its rows, in an arena of their own when another thread
 // reads them.
 struct Recordset::Impl::KeyRange {
-    qint64 from = 0, to = 0; // keys, both included
-    Arena arena;
+    qint64 from = 0, to = 0;                       // keys, both included
     std::vector<std::pair<quint32, quint32>> rows; // place in the order, cells
-    std::exception_ptr failure;
+    size_t reader = 0;                             // whose arena holds the cells: 0 this recordset's
+    bool done = false;
 };
 
 // sql takes the range's keys as ?1 and ?2. With places, only the rows of
@@ -1533,51 +1536,67 @@ void Recordset::Impl::readKeyRange(sqlite3* h, const QByteArray& sql, KeyRange& 
     if (rc != SQLITE_DONE) failSqlite(h, rc);
 }
 
-// The ranges read side by side: the first on this connection, the others
+// The ranges read side by side by `readers`: this connection and the others
 // each on a connection and a thread of its own (decrypting the pages is most
-// of the work). The caller holds a read transaction, so their reads see what
-// this one does: while it lasts, nobody can commit. A range another
-// connection could not read (busy, say) is read here. The rows end up in this
-// recordset's arena.
+// of the work). Each reader takes the next range as it comes free, so this
+// one starts at once, the others once their connections are open, and a slow
+// reader holds up no more than its range. The caller holds a read
+// transaction, so their reads see what this one does: while it lasts, nobody
+// can commit. A range another connection could not read (busy, say) is read
+// here. The rows end up in this recordset's arena.
 void Recordset::Impl::readKeyRanges(sqlite3* h, const QByteArray& sql,
                                     std::vector<std::unique_ptr<KeyRange>>& ranges, const KeyPlaces* places,
-                                    qint64 cacheKiB) {
+                                    qint64 cacheKiB, qint64 readers) {
     const QString connString = conn->d->connString;
-    if (ranges.size() > 1) ShareHeapWithThreads();
+    const size_t helpers = size_t(qBound(qint64(1), readers, qint64(ranges.size()))) - 1;
+    if (helpers > 0) ShareHeapWithThreads();
+    std::atomic<size_t> next{0};
+    auto readFree = [&](sqlite3* db, Arena& into, size_t reader) {
+        for (size_t i; (i = next.fetch_add(1)) < ranges.size();) {
+            KeyRange& range = *ranges[i];
+            range.reader = reader;
+            readKeyRange(db, sql, range, into, places);
+            range.done = true;
+        }
+    };
+    std::vector<std::unique_ptr<Arena>> arenas;
     std::vector<std::thread> threads;
-    for (size_t k = 1; k < ranges.size(); ++k) {
-        KeyRange* range = ranges[k].get();
-        threads.emplace_back([this, range, &sql, places, connString, cacheKiB] {
+    for (size_t k = 1; k <= helpers; ++k) {
+        Arena* into = arenas.emplace_back(std::make_unique<Arena>()).get();
+        threads.emplace_back([&readFree, connString, cacheKiB, into, k] {
             try {
                 Connection other;
                 other.Open(connString);
                 setCacheSize(other.d->db, -cacheKiB);
-                readKeyRange(other.d->db, sql, *range, range->arena, places);
+                readFree(other.d->db, *into, k);
                 other.Close();
-            } catch (...) {
-                range->failure = std::current_exception();
+            } catch (...) { // its range, left undone, is read here
             }
         });
     }
     std::exception_ptr failure;
     try {
-        if (!ranges.empty()) readKeyRange(h, sql, *ranges[0], arena, places);
+        readFree(h, arena, 0);
     } catch (...) {
+        next = ranges.size(); // the others stop too
         failure = std::current_exception();
     }
     for (std::thread& t : threads)
         t.join();
     if (failure) std::rethrow_exception(failure);
-    for (size_t k = 1; k < ranges.size(); ++k) {
-        KeyRange& range = *ranges[k];
-        if (range.failure) {
-            range.rows.clear();
-            range.arena.clear();
-            readKeyRange(h, sql, range, arena, places);
-            continue;
+    for (auto& range : ranges)
+        if (!range->done) {
+            range->rows.clear();
+            range->reader = 0;
+            readKeyRange(h, sql, *range, arena, places);
         }
-        const quint32 shift = arena.adopt(range.arena);
-        for (auto& row : range.rows) {
+    std::vector<quint32> shifts(helpers + 1, 0);
+    for (size_t k = 1; k <= helpers; ++k)
+        shifts[k] = arena.adopt(*arenas[k - 1]);
+    for (auto& range : ranges) {
+        const quint32 shift = shifts[range->reader];
+        if (shift == 0) continue;
+        for (auto& row : range->rows) {
             row.second += shift;
             Cell* cells = reinterpret_cast<Cell*>(arena.at(row.second));
             for (int i = 0; i < stride; ++i)
@@ -1611,23 +1630,24 @@ void Recordset::Impl::readInKeyOrder() {
         // A caller's own transaction may hold changes other connections do not see.
         const qint64 readers =
             own ? qBound(qint64(1), qint64(places.size()) / kRowsPerReader, qint64(kMaxReaders)) : 1;
+        const qint64 pieces = readers > 1 ? readers * kRangesPerReader : 1;
         std::vector<std::unique_ptr<KeyRange>> ranges;
-        for (qint64 k = 0; k < readers && !places.empty(); ++k) {
-            const size_t lo = places.size() * size_t(k) / size_t(readers);
-            const size_t hi = places.size() * size_t(k + 1) / size_t(readers);
+        for (qint64 k = 0; k < pieces && !places.empty(); ++k) {
+            const size_t lo = places.size() * size_t(k) / size_t(pieces);
+            const size_t hi = places.size() * size_t(k + 1) / size_t(pieces);
             if (lo == hi) continue;
             auto range = std::make_unique<KeyRange>();
             range->from = k == 0 ? std::numeric_limits<qint64>::min() : places[lo].first;
-            range->to = k == readers - 1 ? std::numeric_limits<qint64>::max() : places[hi].first - 1;
+            range->to = k == pieces - 1 ? std::numeric_limits<qint64>::max() : places[hi].first - 1;
             ranges.push_back(std::move(range));
         }
         const QByteArray sql = tableScanSql + " WHERE " + quoteIdent(tables[0].name) + '.' +
                                quoteIdent(tables[0].keyColumn) + " BETWEEN ?1 AND ?2";
-        readKeyRanges(h, sql, ranges, &places, kScanCacheKiB);
+        readKeyRanges(h, sql, ranges, &places, kScanCacheKiB, readers);
         // What the other connections' caches held goes back, as a closed cache's
         // does: after a whole table the list is left idle. A join's few readers
         // leave less, and the next read takes it again.
-        if (ranges.size() > 1) GiveBackFreedHeap(qint64(ranges.size() - 1) * kScanCacheKiB * 1024, true);
+        if (readers > 1) GiveBackFreedHeap((readers - 1) * kScanCacheKiB * 1024, true);
 
         constexpr quint32 kNoRow = ~quint32(0);
         std::vector<quint32> byPlace(places.size(), kNoRow);
@@ -1702,17 +1722,18 @@ bool Recordset::Impl::readScanInRanges(sqlite3* h, const QByteArray& executed) {
             execOrFail(h, "COMMIT");
             return false;
         }
+        const qint64 pieces = readers * kRangesPerReader;
         std::vector<std::unique_ptr<KeyRange>> ranges;
-        for (qint64 k = 0; k < readers; ++k) {
+        for (qint64 k = 0; k < pieces; ++k) {
             auto r = std::make_unique<KeyRange>();
-            r->from = k == 0 ? std::numeric_limits<qint64>::min() : low + (high - low) * k / readers + 1;
-            r->to = k == readers - 1 ? std::numeric_limits<qint64>::max()
-                                     : low + (high - low) * (k + 1) / readers;
+            r->from = k == 0 ? std::numeric_limits<qint64>::min() : low + (high - low) * k / pieces + 1;
+            r->to =
+                k == pieces - 1 ? std::numeric_limits<qint64>::max() : low + (high - low) * (k + 1) / pieces;
             ranges.push_back(std::move(r));
         }
         const CacheSizeFor small(h, -kSmallCacheKiB);
         // The looked-up tables' upper pages stay in the cache.
-        readKeyRanges(h, sql, ranges, nullptr, kSmallCacheKiB);
+        readKeyRanges(h, sql, ranges, nullptr, kSmallCacheKiB, readers);
         for (const auto& r : ranges)
             for (const auto& row : r->rows) {
                 rowCells.push_back(row.second);
