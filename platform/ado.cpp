@@ -1712,7 +1712,11 @@ bool Recordset::Impl::readScanInRanges(sqlite3* h, const QByteArray& executed) {
         qint64 low = 0, high = 0;
         {
             Stmt st; // also takes the read that keeps others from committing meanwhile
-            prepareOrFail(h, "SELECT min(rowid), max(rowid) FROM " + table, st);
+            // Each in a query of its own: SQLite finds a lone min() or max() at
+            // the end of the key, but scans the whole table for the two together.
+            prepareOrFail(
+                h, "SELECT (SELECT min(rowid) FROM " + table + "), (SELECT max(rowid) FROM " + table + ")",
+                st);
             if (sqlite3_step(st.get()) != SQLITE_ROW) failSqlite(h, sqlite3_errcode(h));
             low = sqlite3_column_int64(st.get(), 0);
             high = sqlite3_column_int64(st.get(), 1);
