@@ -1376,8 +1376,7 @@ struct Recordset::Impl {
     void readInKeyOrder();
     struct KeyRange;
     using KeyPlaces = std::vector<std::pair<qint64, quint32>>;
-    void readKeyRange(sqlite3* h, const QByteArray& sql, KeyRange& range, Arena& into,
-                      const KeyPlaces* places) const;
+    void readKeyRange(sqlite3_stmt* st, KeyRange& range, Arena& into, const KeyPlaces* places) const;
     void readKeyRanges(sqlite3* h, const QByteArray& sql, std::vector<std::unique_ptr<KeyRange>>& ranges,
                        const KeyPlaces* places, qint64 cacheKiB, qint64 readers);
     bool readScanInRanges(sqlite3* h, const QByteArray& executed);
@@ -1515,25 +1514,24 @@ struct Recordset::Impl::KeyRange {
 
 // sql takes the range's keys as ?1 and ?2. With places, only the rows of
 // those keys, each with its place; without, every row.
-void Recordset::Impl::readKeyRange(sqlite3* h, const QByteArray& sql, KeyRange& range, Arena& into,
+void Recordset::Impl::readKeyRange(sqlite3_stmt* st, KeyRange& range, Arena& into,
                                    const KeyPlaces* places) const {
-    Stmt st;
-    prepareOrFail(h, sql, st);
-    sqlite3_bind_int64(st.get(), 1, range.from);
-    sqlite3_bind_int64(st.get(), 2, range.to);
+    sqlite3_reset(st);
+    sqlite3_bind_int64(st, 1, range.from);
+    sqlite3_bind_int64(st, 2, range.to);
     const int keyCell = tables.empty() ? -1 : tables[0].keyCell;
     int rc;
-    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
         quint32 place = 0;
         if (places) {
-            const qint64 key = sqlite3_column_int64(st.get(), keyCell);
+            const qint64 key = sqlite3_column_int64(st, keyCell);
             const auto it = std::lower_bound(places->begin(), places->end(), std::make_pair(key, quint32(0)));
             if (it == places->end() || it->first != key) continue;
             place = it->second;
         }
-        range.rows.emplace_back(place, storeRowIn(into, st.get()));
+        range.rows.emplace_back(place, storeRowIn(into, st));
     }
-    if (rc != SQLITE_DONE) failSqlite(h, rc);
+    if (rc != SQLITE_DONE) failSqlite(sqlite3_db_handle(st), rc);
 }
 
 // The ranges read side by side by `readers`: this connection and the others
@@ -1552,10 +1550,12 @@ void Recordset::Impl::readKeyRanges(sqlite3* h, const QByteArray& sql,
     if (helpers > 0) ShareHeapWithThreads();
     std::atomic<size_t> next{0};
     auto readFree = [&](sqlite3* db, Arena& into, size_t reader) {
+        Stmt st; // one for all its ranges
+        prepareOrFail(db, sql, st);
         for (size_t i; (i = next.fetch_add(1)) < ranges.size();) {
             KeyRange& range = *ranges[i];
             range.reader = reader;
-            readKeyRange(db, sql, range, into, places);
+            readKeyRange(st.get(), range, into, places);
             range.done = true;
         }
     };
@@ -1584,11 +1584,13 @@ void Recordset::Impl::readKeyRanges(sqlite3* h, const QByteArray& sql,
     for (std::thread& t : threads)
         t.join();
     if (failure) std::rethrow_exception(failure);
+    Stmt again;
     for (auto& range : ranges)
         if (!range->done) {
+            if (!again.get()) prepareOrFail(h, sql, again);
             range->rows.clear();
             range->reader = 0;
-            readKeyRange(h, sql, *range, arena, places);
+            readKeyRange(again.get(), *range, arena, places);
         }
     std::vector<quint32> shifts(helpers + 1, 0);
     for (size_t k = 1; k <= helpers; ++k)
