@@ -1503,8 +1503,8 @@ QStringList queryPlan(sqlite3* db, const QByteArray& sql) {
 
 } // namespace
 
-// One range of keys: its rows, in an arena of their own when another thread
-// reads them.
+// One range of keys: its rows, their cells in the arena of the reader that
+// read them.
 struct Recordset::Impl::KeyRange {
     qint64 from = 0, to = 0;                       // keys, both included
     std::vector<std::pair<quint32, quint32>> rows; // place in the order, cells
