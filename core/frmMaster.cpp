@@ -156,8 +156,6 @@ QString frmMaster::VypujcenoText() const {
 
 void frmMaster::NactiSeznamDVD(const QString& order) {
     ErrState err;
-    // The open loans are read meanwhile, on a connection and a thread of their own.
-    ReadAhead loans(kOpenLoansSql);
     // A list that cannot be read stays as it was: an empty one would say the films are gone.
     if (!OpenForReading(QStringLiteral("SELECT * from tDVD Order by ") + order,
                         QStringLiteral("Seznam filmů nelze z katalogu načíst.")))
@@ -211,26 +209,16 @@ void frmMaster::NactiSeznamDVD(const QString& order) {
 
     Step(err, [] { CloseRecordset(); });
     err.Clear(); // the loans are marked whatever the film pass met
-    OznacitPujcene(err, &loans);
+    OznacitPujcene(err);
     lvwList->EndUpdate();
     Step(err, [] { CloseRecordset(); });
     CloseConnection();
 }
 
-void frmMaster::OznacitPujcene(ErrState& err, ReadAhead* loansAhead) {
-    const QString what = QStringLiteral("Vypůjčené filmy nelze z katalogu načíst, seznam je neukazuje.");
+void frmMaster::OznacitPujcene(ErrState& err) {
+    const long loans = OpenRecordset(kOpenLoansSql);
+    if (ReadFailed(QStringLiteral("Vypůjčené filmy nelze z katalogu načíst, seznam je neukazuje."))) return;
     ado::Recordset* rs = &DBRecordset;
-    long loans = 0;
-    if (loansAhead) {
-        rs = loansAhead->Rows(what);
-        if (!rs) return;
-        Step(err, [&] {
-            if (!rs->Eof()) loans = rs->RecordCount();
-        });
-    } else {
-        loans = OpenRecordset(kOpenLoansSql);
-        if (ReadFailed(what)) return;
-    }
     err.Clear();
     ado::Field* fDVDID = rs->State() == ado::adStateOpen && !rs->Eof() ? fieldOrNull(*rs, "DVDID") : nullptr;
     ado::Field* fUSNAME = fDVDID ? fieldOrNull(*rs, "USNAME") : nullptr;

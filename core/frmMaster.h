@@ -11,7 +11,6 @@ class QAction;
 class QMenu;
 class QToolBar;
 struct ErrState;
-class ReadAhead;
 
 class frmMaster : public QMainWindow {
     Q_OBJECT
@@ -97,7 +96,6 @@ private:
 
     void Form_Load();
     void Form_Resize();
-    // Marks the rows of films out on loan and shows their count (panel 6);
-    // the open loans read ahead, or read now when there are none.
-    void OznacitPujcene(ErrState& err, ReadAhead* loansAhead = nullptr);
+    // Marks the rows of films out on loan and shows their count (panel 6).
+    void OznacitPujcene(ErrState& err);
 };

@@ -5,7 +5,6 @@
 
 #include "apppath.h"
 #include "err.h"
-#include "heap.h"
 #include "msgbox.h"
 #include "vb.h"
 
@@ -113,41 +112,6 @@ bool RecordsetHasRow() {
 
 bool MoveNextRow(ErrState& err) {
     return Step(err, [] { DBRecordset.MoveNext(); });
-}
-
-ReadAhead::ReadAhead(const QString& sql) {
-    QString path = DBPath;
-    path.remove(QChar(0));
-    const QString connString = schema::kConnHead + path + schema::kConnTail;
-    ShareHeapWithThreads();
-    thread_ = std::thread([this, connString, sql] {
-        Step(failure_, [&] {
-            cn_.Open(connString, QString(), QString(), -1);
-            // Beside the caller's read a small cache does: the look-ups of such a
-            // query visit most pages once.
-            cn_.Execute(QStringLiteral("PRAGMA cache_size = -2000"));
-            rs_.Open(sql, cn_, ado::adOpenKeyset, ado::adLockReadOnly, -1);
-            rs_.RecordCount(); // every row read here, none later on the caller's thread
-        });
-    });
-}
-
-ReadAhead::~ReadAhead() {
-    wait();
-    ErrState ignored;
-    if (rs_.State() == ado::adStateOpen) Step(ignored, [&] { rs_.Close(); });
-    if (cn_.State() == ado::adStateOpen) Step(ignored, [&] { cn_.Close(); });
-}
-
-void ReadAhead::wait() {
-    if (thread_.joinable()) thread_.join();
-}
-
-ado::Recordset* ReadAhead::Rows(const QString& what) {
-    wait();
-    if (!failure_.isSet() && rs_.State() == ado::adStateOpen) return &rs_;
-    showReadFailure(what, failure_);
-    return nullptr;
 }
 
 QString NullToStr(const ado::Variant& value) {

@@ -6,7 +6,6 @@
 
 #include <QString>
 
-#include <thread>
 
 // Full path of the catalogue file, fixed at start-up.
 extern QString DBPath;
@@ -48,25 +47,6 @@ bool ReadFailed(const QString& what);
 // Moves DBRecordset on; false, with the error kept in err, when it cannot (a
 // loop over the rows must not spin on one row).
 bool MoveNextRow(ErrState& err);
-// A query read on a connection and a thread of its own while the caller goes
-// on with DBConnection; the rows are kept until the object goes.
-class ReadAhead {
-public:
-    explicit ReadAhead(const QString& sql);
-    ~ReadAhead();
-    ReadAhead(const ReadAhead&) = delete;
-    ReadAhead& operator=(const ReadAhead&) = delete;
-    // Waits for the read: the recordset on its rows; nullptr, after a box
-    // as ShowReadFailure(what) shows it, when the read failed.
-    ado::Recordset* Rows(const QString& what);
-
-private:
-    void wait();
-    ado::Connection cn_;
-    ado::Recordset rs_;
-    ErrState failure_;
-    std::thread thread_;
-};
 
 // "" for Null, otherwise the value as text.
 QString NullToStr(const ado::Variant& value);

@@ -23,8 +23,8 @@ enum LockTypeEnum : long {
 };
 enum EditModeEnum : long { adEditNone = 0, adEditInProgress = 1, adEditAdd = 2 };
 // Open option: the rows of a one-table query are read when first looked at
-// (a move, the count, a field of a row not added here), so an append-only use
-// reads none. A failed read then fails that look, not the open.
+// (Eof, a move, the count, a field of a row not added here), so an append-only
+// use reads none. A failed read then fails that look, not the open.
 enum ExecuteOptionEnum : long { adAsyncFetch = 0x20 };
 
 // Error numbers as ADO reports them.
@@ -127,8 +127,9 @@ public:
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
 
-    // Runs the query and keeps its rows: later changes by others do not add or
-    // remove rows. Writes go to the base table of each field.
+    // Runs the query and keeps its rows, all read at one moment: later changes
+    // by others do not add, remove or alter them. Writes go to the base table
+    // of each field.
     void Open(const QString& source, Connection& connection, long cursorType = adOpenKeyset,
               long lockType = adLockPessimistic, long options = -1);
     void Close(); // an error when not open, as in ADO

@@ -17,7 +17,6 @@
 #include <algorithm>
 
 #include "err.h"
-#include "heap.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -362,15 +361,12 @@ void ListViewModel::remove(ListItem* item) {
 
 void ListViewModel::clear() {
     if (!batch_) beginResetModel();
-    constexpr qint64 kItemBytes = 512; // an item with its texts and look-up entries, roughly
-    const qint64 freed = qint64(items_.size()) * kItemBytes;
     qDeleteAll(items_);
     items_.clear();
     shortKeys_.clear();
     keys_.clear();
     values_.clear();
     valuesMade_ = false;
-    GiveBackFreedHeap(freed);
     selected_.clear();
     current_ = pendingVisible_ = nullptr;
     sortDirty_.clear();
