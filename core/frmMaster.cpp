@@ -640,8 +640,9 @@ void frmMaster::vratitFilm(long DVDID) {
     OpenConnection();
     OpenRecordset(kOpenLoansSql.chopped(1) + QStringLiteral(" and tDVD.DVDID=") + QString::number(DVDID) +
                   QLatin1Char(';'));
-    bool written = true;
-    if (RecordsetHasRow()) {
+    // A loan table that cannot be read is a return not written, with its reason.
+    bool written = Step(err, [] { RequireRecordset(); });
+    if (written && RecordsetHasRow()) {
         Step(err, [] { DBRecordset.Fields(QStringLiteral("PDATVRACENI")) = ado::Variant(vb::Now()); });
         written = Step(err, [] { DBRecordset.Update(); });
     }

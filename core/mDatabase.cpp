@@ -42,6 +42,11 @@ const ErrState& DBFailure() {
     return s_failure;
 }
 
+void RequireRecordset() {
+    if (DBConnection.State() == ado::adStateOpen && DBRecordset.State() == ado::adStateOpen) return;
+    throw vb::RuntimeError(s_failure.isSet() ? s_failure.Number : long(ado::adErrProvider), s_failure.Description);
+}
+
 bool OpenQuery(const QString& sql) {
     if (openConnection()) OpenRecordset(sql);
     if (DBRecordset.State() == ado::adStateOpen) return true;

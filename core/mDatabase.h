@@ -33,6 +33,10 @@ bool RecordsetHasRow();
 // Why this operation's OpenConnection or OpenRecordset failed (Number 0 when
 // neither did); kept until the next OpenConnection.
 const ErrState& DBFailure();
+// Raises why this operation's DBRecordset is not open: the failure of its
+// OpenConnection or OpenRecordset, with an empty description when no reason
+// is known. Returns when it is open.
+void RequireRecordset();
 // Opens the catalogue and runs sql into DBRecordset for reading, showing no
 // box; false when the catalogue or the query could not be opened (DBFailure
 // says why; the connection is closed again).

@@ -193,8 +193,8 @@ bool frmUser::SaveData() {
     const QString regNum = txtUSREGNUM->text();
     const bool blankRegNum = vb::Trim(regNum).isEmpty();
     bool written = Step(err, [&] {
-        if (!connected || !opened || (isNew && DBRecordset.EditMode() != ado::adEditAdd))
-            throw vb::RuntimeError(ado::adErrProvider, QString());
+        RequireRecordset();
+        if (isNew && DBRecordset.EditMode() != ado::adEditAdd) throw vb::RuntimeError(ado::adErrProvider, QString());
         DBRecordset(QStringLiteral("USNAME")) = txtUSNAME->text();
         DBRecordset(QStringLiteral("USADR")) = BoxText(txtUSADR);
         DBRecordset(QStringLiteral("USPHONE")) = txtUSPHONE->text();
@@ -214,10 +214,13 @@ bool frmUser::SaveData() {
     CloseConnection();
 
     if (!written) {
-        QString message = QStringLiteral("Uživatele se nepodařilo uložit, katalog nelze zapsat "
-                                         "(možná je právě otevřen v jiném programu).\r\n"
-                                         "Zadané údaje zůstávají v okně, uložte je prosím znovu později.");
-        if (!err.Description.isEmpty()) message += QStringLiteral("\r\n\r\n") + err.Description;
+        // The guess only where the layer gave no reason.
+        const bool why = !err.Description.isEmpty();
+        QString message = why ? QStringLiteral("Uživatele se nepodařilo uložit, katalog nelze zapsat.\r\n")
+                              : QStringLiteral("Uživatele se nepodařilo uložit, katalog nelze zapsat "
+                                               "(možná je právě otevřen v jiném programu).\r\n");
+        message += QStringLiteral("Zadané údaje zůstávají v okně, uložte je prosím znovu později.");
+        if (why) message += QStringLiteral("\r\n\r\n") + err.Description;
         MsgBox(message, vb::vbCritical, kWriteTitle);
     }
     return written;

@@ -18,22 +18,13 @@ void PujckaNezapsana(const QString& what, const ErrState& err) {
     MsgBox(message, vb::vbCritical, QStringLiteral("Půjčovna"));
 }
 
-namespace {
-
-void requireOpen() {
-    if (DBConnection.State() != ado::adStateOpen || DBRecordset.State() != ado::adStateOpen)
-        throw vb::RuntimeError(ado::adErrProvider, QString());
-}
-
-} // namespace
-
 bool ZapsatPujcku(qint32 clientId, qint32 filmId) {
     const QDateTime now = vb::Now();
     ErrState err;
     OpenConnection();
     OpenRecordset(QStringLiteral("SELECT * from tPujcky"), true);
     const bool written = Step(err, [&] {
-        requireOpen();
+        RequireRecordset();
         if (DBRecordset.EditMode() != ado::adEditAdd) throw vb::RuntimeError(ado::adErrProvider, QString());
         DBRecordset(QStringLiteral("P_UID")) = clientId;
         DBRecordset(QStringLiteral("P_DVDID")) = filmId;
@@ -52,7 +43,7 @@ bool ZapsatVraceni(qint32 filmId) {
     OpenRecordset(QStringLiteral("SELECT * from tPujcky WHERE p_DVDID=") + QString::number(filmId) +
                   QStringLiteral(" and PDatVraceni is null"));
     const bool written = Step(err, [&] {
-        requireOpen();
+        RequireRecordset();
         if (DBRecordset.Eof()) return; // not lent: nothing to close
         DBRecordset(QStringLiteral("PDatVraceni")) = now;
         DBRecordset.Update();

@@ -147,8 +147,11 @@ bool CodeListEditor::Save() {
     const bool append = ID == 0;
     OpenRecordset(kind_.saveSql + QString::number(ID), append);
     Step(err, [&] {
-        if (DBRecordset.State() != ado::adStateOpen || (append && DBRecordset.EditMode() != ado::adEditAdd))
-            throw vb::RuntimeError(vb::ErrGeneric, QStringLiteral("Tabulku nelze otevřít."));
+        if (DBRecordset.State() != ado::adStateOpen || (append && DBRecordset.EditMode() != ado::adEditAdd)) {
+            const QString why = DBFailure().Description; // the reason, where the layer knows it
+            throw vb::RuntimeError(vb::ErrGeneric, QStringLiteral("Tabulku nelze otevřít.") +
+                                                       (why.isEmpty() ? QString() : QStringLiteral("\n") + why));
+        }
         if (!append && !RecordsetHasRow())
             throw vb::RuntimeError(ado::adErrNoCurrentRecord, QStringLiteral("Záznam už v databázi není."));
         DBRecordset.Fields(kind_.nameField) = ado::Variant(txtZanr->text());

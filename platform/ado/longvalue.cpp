@@ -2,6 +2,7 @@
 
 #include "ado.h"
 #include "ado/failure.h"
+#include "savefile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -99,13 +100,15 @@ void Spool::append(const QByteArray& data, const QString& fieldName) {
     if (size_ + data.size() > kOnePassBytes && inMemory()) {
         auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/ado-chunks-XXXXXX"));
         if (!file->open() || file->write(static_cast<QBuffer*>(device_.get())->data()) != size_)
-            Fail(adErrProvider, QStringLiteral("Pro data pole '%1' nelze vytvořit dočasný soubor: %2")
-                                    .arg(fieldName, file->errorString()));
+            Fail(adErrProvider, QStringLiteral("Pro data pole '%1' nelze vytvořit dočasný soubor. %2")
+                                    .arg(fieldName, FileErrorText(file->error())));
         device_ = std::move(file);
     }
     device_->seek(size_);
     if (device_->write(data) != data.size())
-        Fail(adErrProvider, QStringLiteral("Data pole '%1' nelze uchovat: %2").arg(fieldName, device_->errorString()));
+        Fail(adErrProvider, QStringLiteral("Data pole '%1' nelze uchovat. %2")
+                                .arg(fieldName, inMemory() ? QStringLiteral("Nestačí paměť.")
+                                                           : FileErrorText(static_cast<QFileDevice*>(device_.get())->error())));
     size_ += data.size();
 }
 

@@ -8,6 +8,7 @@
 #include "testmain.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -251,6 +252,38 @@ private slots:
         QCOMPARE(boxes->count(), 1);
         QVERIFY(readFile(dir->dataPath() + "obal.jpg") == old);
         QCOMPARE(dataFiles(), QStringList({"data.ddb", "obal.jpg", "pictures.ddb"}));
+    }
+
+    // A picture that does not fit on the disk leaves the store as it was at
+    // once: its size, no journal, the room free for the next save.
+    void pictureThatDoesNotFitLeavesTheStore() {
+        const QByteArray small = pictureBytes(50000, 10);
+        const long id = SaveObalPic(1, writeFile(src.filePath("small.jpg"), small));
+        const qint64 before = QFileInfo(dir->picturesPath()).size();
+        // Past what is written in one pass (its pieces wait in a file of their
+        // own, which fits), and one that is.
+        const qint64 bigSize = 20 * 1024 * 1024;
+        const QString big = writeFile(src.filePath("big.jpg"), pictureBytes(bigSize, 11));
+        const QString middle = writeFile(src.filePath("middle.jpg"), pictureBytes(6 * 1024 * 1024, 12));
+        for (const QString& path : {big, middle}) {
+            {
+                FileSizeLimit full(rlim_t(path == big ? bigSize + 64 * 1024 : before + 4 * 1024 * 1024));
+                QVERIFY(full.ok);
+                QCOMPARE(SaveObalPic(1, path), id);
+                QCOMPARE(SaveNahledPic(2, path), 0L);
+            }
+            QCOMPARE(boxes->count(), 2);
+            for (const auto& box : boxes->boxes())
+                QVERIFY2(box.text.contains("dost volného místa"), qPrintable(box.text));
+            boxes->clear();
+            QCOMPARE(QFileInfo(dir->picturesPath()).size(), before);
+            QVERIFY(!QFile::exists(dir->picturesPath() + "-journal"));
+            QCOMPARE(pictureCount(), 1L);
+            QVERIFY(pictureRow(id).value("PicDat").toBytes() == small);
+        }
+        QCOMPARE(SaveNahledPic(2, middle), id + 1);
+        QCOMPARE(dir->scalar("PRAGMA integrity_check", dir->picturesPath()).toString(), QString("ok"));
+        QCOMPARE(boxes->count(), 0);
     }
 
     void failedWriteKeepsTheGoodWorkingFile() {

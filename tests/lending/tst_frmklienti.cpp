@@ -470,6 +470,17 @@ private slots:
         QVERIFY(w->picVratit->isVisible());
         QVERIFY(loans()[0]["PDatVraceni"].isNull());
         rec->clear();
+
+        // the loan table damaged: the reason is said, not a guess
+        QVERIFY(dir->damagePage(dir->rootPage("tPujcky")));
+        mark(w->lstVratit, "Alfa");
+        QTest::mouseClick(w->Command9, Qt::LeftButton);
+        QVERIFY(rec->count() >= 1);
+        const QString said = rec->boxes()[0].text;
+        QVERIFY2(said.startsWith("Vrácení se nepodařilo zapsat") && said.contains("je poškozen") &&
+                     !said.contains("možná"),
+                 qPrintable(said));
+        rec->clear();
     }
 };
 

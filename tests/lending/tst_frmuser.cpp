@@ -254,6 +254,9 @@ private slots:
         QTest::mouseClick(w->cmdSave, Qt::LeftButton);
         QCOMPARE(rec->count(), 1);
         QVERIFY2(rec->last().text.startsWith("Uživatele se nepodařilo uložit"), qPrintable(rec->last().text));
+        // the reason is known, so no guess
+        QVERIFY2(rec->last().text.contains("zamčena") && !rec->last().text.contains("možná"),
+                 qPrintable(rec->last().text));
         QCOMPARE(rec->last().title, QString("Chyba zápisu uživatele:"));
         QCOMPARE(rec->last().icon(), int(vb::vbCritical));
         QVERIFY(w->isVisible());

@@ -142,6 +142,19 @@ private slots:
         QCOMPARE(errorNumber([&] { cn.Execute(QString("DELETE FROM tDVD WHERE DVDID=%1").arg(id)); }),
                  long(ado::adErrProvider));
         QCOMPARE(dir->scalar("SELECT count(*) FROM tDVD"), Variant(1));
+        cn.Close();
+
+        // A killed write left its journal: the file cannot be read until it is undone,
+        // which a protected file does not allow. Said so, not as a readable file.
+        {
+            QFile journal(dir->cataloguePath() + "-journal");
+            QVERIFY(journal.open(QIODevice::WriteOnly));
+            journal.write(QByteArray::fromHex("d9d505f920a163d7") + randomBytes(600));
+        }
+        QCOMPARE(errorNumber([&] { cn.Open(conn()); }, &why), long(ado::adErrProvider));
+        QVERIFY2(why.contains("nelze číst") && !why.contains("lze ji číst"), qPrintable(why));
+        QFile::remove(dir->cataloguePath() + "-journal");
+        cn.Open(conn());
     }
 
     void fileIsEncrypted() {
@@ -518,6 +531,69 @@ private slots:
         QVERIFY(rs("PicDat").GetChunk(5000) == data.left(1000));
         rs.Close();
         QCOMPARE(dir->scalar("SELECT length(PicDat) FROM tPicture", dir->picturesPath()), Variant(1000));
+
+        // A row deleted by another program since the open is said to be gone.
+        rs.Open(QString("SELECT * FROM tPicture where PicID=%1").arg(id), pc);
+        dir->execute(QString("DELETE FROM tPicture WHERE PicID=%1").arg(id), dir->picturesPath());
+        QCOMPARE(errorNumber([&] { rs("PicDat").GetChunk(100); }), long(ado::adErrRowDeleted));
+        QCOMPARE(errorNumber([&] { rs("PicDat").Value(); }), long(ado::adErrRowDeleted));
+        rs.Close();
+    }
+
+    // A page that fails its check reads as zeros, and only the next page read
+    // fails: a value whose last page is damaged is said too, and nothing more
+    // is written into its file.
+    void damagedLastPageIsSaid() {
+        const QByteArray picture = randomBytes(300000);
+        ado::Connection pc;
+        pc.Open(schema::ConnString(dir->picturesPath()));
+        ado::Recordset rs;
+        rs.Open("SELECT * FROM tPicture WHERE 0", pc);
+        rs.AddNew();
+        rs("PicDVDID") = 1;
+        rs("PicSize") = 300000;
+        rs("PicDat").AppendChunk(picture);
+        rs.Update();
+        rs.Close();
+        pc.Close();
+        QVERIFY(dir->damagePage(-1, dir->picturesPath())); // the picture's last page
+        const auto bytes = [](const QString& path) {
+            QFile f(path);
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        };
+        const QByteArray damaged = bytes(dir->picturesPath());
+
+        pc.Open(schema::ConnString(dir->picturesPath()));
+        rs.Open("SELECT * FROM tPicture", pc);
+        QString why;
+        QCOMPARE(errorNumber(
+                     [&] {
+                         while (!rs("PicDat").GetChunk(100000).isEmpty()) {
+                         }
+                     },
+                     &why),
+                 long(ado::adErrProvider));
+        QVERIFY2(why.contains("je poškozen"), qPrintable(why));
+        QCOMPARE(errorNumber([&] { rs("PicDat").Value(); }), long(ado::adErrProvider));
+        rs("PicSize") = 1;
+        QCOMPARE(errorNumber([&] { rs.Update(); }, &why), long(ado::adErrProvider));
+        QVERIFY2(why.contains("je poškozen"), qPrintable(why));
+        rs.CancelUpdate();
+        rs.Close();
+        pc.Close();
+        QVERIFY(bytes(dir->picturesPath()) == damaged);
+
+        // A long text over several pages, the last of them damaged.
+        QString story;
+        for (int i = 0; i < 4000; ++i)
+            story += QString::number(i * 7919) + ' ';
+        dir->insertFilm("Dlouhý", {{"Obsah", story}});
+        QVERIFY(dir->damagePage(-1));
+        cn.Close();
+        cn.Open(conn());
+        QCOMPARE(errorNumber([&] { rows("SELECT * FROM tDVD"); }, &why), long(ado::adErrProvider));
+        QVERIFY2(why.contains("je poškozen"), qPrintable(why));
+        QCOMPARE(errorNumber([&] { cn.Execute("INSERT INTO tZanr (ZNAME) VALUES ('Nový')"); }), long(ado::adErrProvider));
     }
 
     void piecesReadOnFromWhereTheyStopped() {

@@ -4,6 +4,7 @@
 
 #include "codepage.h"
 #include "msgbox.h"
+#include "filesizelimit.h"
 #include "progdir.h"
 #include "shell.h"
 #include "testmain.h"
@@ -434,6 +435,24 @@ private slots:
         QVERIFY(boxes->last().text.startsWith("Seznam nelze uložit do souboru " + pagePath()));
         QCOMPARE(pageBytes(), QByteArray("last page"));
         QVERIFY(dlg->Command1->isEnabled());
+        boxes->clear();
+    }
+
+    // A full disk is said in Czech with its reason.
+    void pageOnAFullDiskIsSaid() {
+        for (int i = 0; i < 50; ++i)
+            dir->insertFilm(QString("Film %1").arg(i), film("Horor", 0, QString::number(i)));
+        {
+            FileSizeLimit full(1000);
+            QVERIFY(full.ok);
+            click(dlg->Command1);
+        }
+        QCOMPARE(shellRec->count(), 0);
+        QCOMPARE(boxes->count(), 1);
+        const QString said = boxes->last().text;
+        QVERIFY2(said.startsWith("Seznam nelze uložit do souboru " + pagePath()) && said.contains("místa") &&
+                     !said.contains("Unknown"),
+                 qPrintable(said));
         boxes->clear();
     }
 

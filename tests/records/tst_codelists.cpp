@@ -353,6 +353,24 @@ private slots:
         QCOMPARE(genreCount(), 1L);
     }
 
+    // A damaged genre table: the save says why, not only that the table did not open.
+    void damagedTableIsSaid() {
+        frmZanry* w = frmZanry::Open(owner);
+        QVERIFY(dir->damagePage(dir->rootPage("tZanr")));
+        onEditor([&](CodeListEditor* e) {
+            e->txtZanr->setText("Horor");
+            e->cmdSave->click();
+            QVERIFY(e->isVisible());
+            e->cmdStorno->click();
+        });
+        w->Command1->click();
+        QVERIFY(rec->count() >= 1);
+        const QString said = rec->boxes()[0].text;
+        QVERIFY2(said.startsWith("Záznam se nepodařilo uložit.") && said.contains("je poškozen"), qPrintable(said));
+        rec->clear();
+        w->close();
+    }
+
     void databaseFailuresEndTheOperationOnly() {
         const long drama = dir->insertGenre("Drama");
         frmZanry* w = frmZanry::Open(owner);

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 
 namespace {
 
@@ -131,6 +132,24 @@ long TestProgramDir::execute(const QString& sql, const QString& file) {
     ado::Connection cn;
     cn.Open(schema::ConnString(file.isEmpty() ? cataloguePath() : file));
     return cn.Execute(sql);
+}
+
+bool TestProgramDir::damagePage(qint64 page, const QString& file) {
+    constexpr qint64 kPage = 8192;
+    QFile f(file.isEmpty() ? cataloguePath() : file);
+    if (!f.open(QIODevice::ReadWrite)) return false;
+    if (page < 0) page = f.size() / kPage;
+    QByteArray junk(kPage, Qt::Uninitialized);
+    QRandomGenerator gen{quint32(page)};
+    for (char& c : junk)
+        c = char(gen.bounded(256));
+    return f.seek((page - 1) * kPage) && f.write(junk) == kPage;
+}
+
+qint64 TestProgramDir::rootPage(const QString& table, const QString& file) const {
+    return scalar(QStringLiteral("SELECT rootpage FROM sqlite_master WHERE type='table' AND name='%1'").arg(table),
+                  file)
+        .toLong();
 }
 
 #include <fcntl.h>

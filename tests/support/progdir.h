@@ -45,6 +45,11 @@ public:
     ado::Variant scalar(const QString& sql, const QString& file = QString()) const;
     long execute(const QString& sql, const QString& file = QString());
 
+    // Random bytes over one page of the file (8 KiB pages, 1 the first), as a
+    // failing disk leaves it; the root page of a table or -1 for the last page.
+    bool damagePage(qint64 page, const QString& file = QString());
+    qint64 rootPage(const QString& table, const QString& file = QString()) const;
+
 private:
     QTemporaryDir dir_;
     bool valid_ = false;
