@@ -1,4 +1,5 @@
 #include "ado.h"
+#include "ado/sqltext.h"
 #include "core/schema.h"
 #include "czcollate.h"
 #include "filesizelimit.h"
@@ -793,6 +794,59 @@ private slots:
         dir->execute(QString("DELETE FROM tDVD WHERE DVDID=%1").arg(id));
         QCOMPARE(rs("Obsah").Value().toString(), story + "!");
         rs.Close();
+    }
+
+    // What the layer reads from a query's text, on its own.
+    void queryTextIsReadByItsWords() {
+        using namespace ado::detail::sqltext;
+        const QByteArray join = "SELECT a.x, (SELECT 1 FROM b) AS y FROM a INNER JOIN c ON a.id = c.id";
+        const Select shape = SplitSelect(join);
+        QVERIFY(shape.ok);
+        QCOMPARE(join.mid(shape.listStart, shape.fromPos - shape.listStart), QByteArray(" a.x, (SELECT 1 FROM b) AS y "));
+        QCOMPARE(join.mid(shape.fromPos, 6), QByteArray("FROM a"));
+        const QByteArray quoted = "select 'from', \"FROM\" -- from\n from t";
+        QCOMPARE(quoted.mid(SplitSelect(quoted).fromPos), QByteArray("from t"));
+        for (const char* other : {"SELECT DISTINCT x FROM t", "SELECT x FROM t UNION SELECT y FROM u",
+                                  "WITH q AS (SELECT 1) SELECT * FROM q", "UPDATE t SET x = 1", "SELECT 1"})
+            QVERIFY2(!SplitSelect(other).ok, other);
+
+        const WholeTable whole = WholeTableInOrder("select * FROM tDVD order by \"CZJm\" DESC, tDVD.KatCisl ;");
+        QVERIFY(whole.ok);
+        QCOMPARE(whole.table, QByteArray("tDVD"));
+        QCOMPARE(whole.orderBy, QByteArray("\"CZJm\" DESC, tDVD.KatCisl"));
+        // A condition, a limit, a position, an expression or another table's column: read as it stands.
+        for (const char* other :
+             {"SELECT * FROM tDVD WHERE 1 = 1 ORDER BY CZJm", "SELECT * FROM tDVD ORDER BY CZJm LIMIT 5",
+              "SELECT * FROM tDVD ORDER BY 2", "SELECT * FROM tDVD ORDER BY lower(CZJm)",
+              "SELECT * FROM tDVD ORDER BY tUser.USNAME", "SELECT DVDID FROM tDVD ORDER BY CZJm",
+              "SELECT * FROM tDVD", "SELECT * FROM tDVD, tUser ORDER BY CZJm",
+              "SELECT * FROM tDVD ORDER BY CZJm COLLATE NOCASE"})
+            QVERIFY2(!WholeTableInOrder(other).ok, other);
+    }
+
+    // Which of the program's list queries are read in two passes (keys in
+    // order, then rows in the table's order) and which as they stand.
+    void listQueriesTakeTheirPaths() {
+        using ado::detail::sqltext::WholeTableInOrder;
+        for (const char* twoPasses :
+             {"SELECT * from tDVD Order by CZJM", "SELECT * from tDVD Order by KatCisl",
+              "SELECT * from tDVD ORDER BY CZJM", "SELECT * from tDVD ORDER BY DVDID DESC",
+              "SELECT * from tDVD ORDER BY KatCisl ASC", "SELECT * from tUser order by USNAME",
+              "SELECT * from tUser ORDER BY USNAME"})
+            QVERIFY2(WholeTableInOrder(twoPasses).ok, twoPasses);
+        const QString clientEnd = "1)) ORDER BY tPujcky.PDatVraceni DESC;";
+        for (const QString& asItStands :
+             {QString("SELECT * from tZanr"), QString("SELECT * from tOddeleni"), kOpenLoans,
+              QString("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  "
+                      "p_dvdid =DVDID ) or  NOT EXISTS ( SELECT  *  FROM tPujcky  WHERE  p_dvdid =DVDID and "
+                      "pdatvraceni is null) ORDER BY CZJM;"),
+              QString("SELECT tDVD.DVDID, tDVD.CZJm FROM tDVD  where  EXISTS ( SELECT  *  FROM tPujcky  WHERE  "
+                      "p_dvdid =DVDID and pdatvraceni is null and P_UID=1) ORDER BY CZJM;"),
+              QString("SELECT tDVD.CZJm, tPujcky.PDatPujcky, tPujcky.PDatVraceni, tUser.USID FROM tUser INNER JOIN "
+                      "(tDVD INNER JOIN tPujcky ON tDVD.DVDID = tPujcky.P_DVDID) ON tUser.USID = tPujcky.P_UID "
+                      "Where (((tPujcky.PDatVraceni) Is Not Null) And ((tUser.USID) = ") +
+                  clientEnd})
+            QVERIFY2(!WholeTableInOrder(asItStands.toUtf8()).ok, qPrintable(asItStands));
     }
 
     void indexesFollowTheCollator() {
