@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include <cstdio>
@@ -18,11 +19,33 @@ namespace {
 enum VbFileErr : long { ErrDeviceIO = 57, ErrPathFileAccess = 75 };
 
 // The stored size as the readers take it: Null (a row whose picture was
-// never stored) and negative sizes count as no picture.
+// never stored) and negative sizes count as no picture. A size that is no
+// whole number a picture can have (another program wrote it) makes the
+// picture unreadable.
 qint64 storedSize(ado::Recordset& rs, const QString& sizeField) {
     const ado::Variant v = rs(sizeField).Value();
     if (v.isNull()) return 0;
-    return qMax<qint64>(0, vb::CLng(v));
+    bool whole = v.type() == ado::Variant::Long;
+    if (v.type() == ado::Variant::String || v.type() == ado::Variant::Double) {
+        const double d = v.toDouble();
+        whole = vb::IsNumeric(v) && d == double(qint64(d));
+    }
+    const qint64 size = whole ? v.toLong() : 0;
+    if (!whole || size > std::numeric_limits<qint32>::max())
+        throw vb::RuntimeError(ErrDeviceIO, QStringLiteral("Uložený obrázek je poškozený: jeho velikost '%1' "
+                                                           "není platná.")
+                                                .arg(v.toString()));
+    return qMax<qint64>(0, size);
+}
+
+// A stored type names the working and export files: only a plain file
+// extension will do (another program may have written anything there).
+QString pictureType(const QString& ext) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9]{1,3}$"));
+    if (!plain.match(ext).hasMatch())
+        throw vb::RuntimeError(ErrDeviceIO, QStringLiteral("Uložený obrázek je poškozený: jeho typ není přípona "
+                                                           "souboru."));
+    return vb::LCase(ext);
 }
 
 enum class Written { Complete, Nothing, Failed };
@@ -151,13 +174,13 @@ void FileToBlob(ado::Recordset& rs, const QString& path, const QString& dataFiel
 QString BlobToFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField, const QString& ext,
                    const QString& kind) {
     const QString name = kind == QLatin1String("O") ? QStringLiteral("obal.") : QStringLiteral("nahled.");
-    const QString target = DataPath() + name + vb::LCase(ext);
+    const QString target = DataPath() + name + pictureType(ext);
     return writeBlob(rs, dataField, sizeField, target, true) == Written::Complete ? target : QString();
 }
 
 QString BlobToExportFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField,
                          const QString& ext, long picId) {
-    const QString name = QStringLiteral("n%1.%2").arg(picId).arg(vb::LCase(ext));
+    const QString name = QStringLiteral("n%1.%2").arg(picId).arg(pictureType(ext));
     const QString target = DataPath() + name;
     // An older export of the same picture must not stand in for one that failed.
     if (writeBlob(rs, dataField, sizeField, target, false) == Written::Failed) QFile::remove(target);

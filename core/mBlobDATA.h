@@ -17,7 +17,9 @@ void FileToBlob(ado::Recordset& rs, const QString& path, const QString& dataFiel
 // Returns the path written; "" when the size is 0 or Null (any old file of
 // that name is removed then) or when the file could not be written completely
 // (an old file of that name is kept as it was). A field holding fewer bytes
-// than its size raises, and so does a row the recordset cannot read.
+// than its size raises, and so do a row the recordset cannot read, a size
+// that is no whole number and an extension that is not one to three letters
+// or digits (no file is written then).
 QString BlobToFile(ado::Recordset& rs, const QString& dataField, const QString& sizeField, const QString& ext,
                    const QString& kind);
 

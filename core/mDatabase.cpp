@@ -222,7 +222,7 @@ QString loadPic(long picId, const QString& kind) {
     Step(err, [&] {
         typ = vb::LCase(NullToStr(rs("PicTyp").Value()));
         const ado::Variant size = rs("PicSize").Value();
-        hasBytes = !size.isNull() && vb::CLng(size) > 0;
+        hasBytes = size.toLong() > 0; // a size that is no number is BlobToFile's to say
         result = BlobToFile(rs, QStringLiteral("PicDat"), QStringLiteral("PicSize"), typ, kind);
     });
     if (err.isSet()) {

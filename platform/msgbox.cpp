@@ -69,6 +69,7 @@ int MsgBox(const QString& prompt, int flags, const QString& title) {
 
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(shownTitle);
+    box.setTextFormat(Qt::PlainText); // a title with "<b>" in it is shown, not obeyed
     box.setText(prompt);
     switch (flags & 0x70) {
     case vb::vbCritical:

@@ -16,10 +16,23 @@ namespace {
 const QLatin1Char kQuote('"');
 const QLatin1Char kBackslash('\\');
 
+// Settings are a few short lines; a file far larger is no settings file.
+constexpr qint64 kMaxBytes = qint64(1) << 20;
+
+// Only a regular file of a sane size is read or written: a pipe or a device
+// in its place would block the start or never end.
+bool isSettingsFile(const QString& file) {
+    const QFileInfo info(file);
+    return info.isFile() && info.size() <= kMaxBytes;
+}
+
 QStringList readLines(const QString& file) {
+    if (!isSettingsFile(file)) return {};
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return {};
-    QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    const QByteArray bytes = f.read(kMaxBytes + 1);
+    if (bytes.size() > kMaxBytes) return {};
+    QStringList lines = QString::fromUtf8(bytes).split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast(); // the closing line end
     for (QString& line : lines)
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
@@ -114,6 +127,8 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value) {
     const QString file = SettingsFile(application);
+    // Whatever else stands under the name is the user's, and stays.
+    if (QFileInfo(file).exists() && !isSettingsFile(file)) return;
     QStringList lines = readLines(file);
     const QString line = key + QLatin1Char('=') + encoded(value);
     auto [first, end] = sectionBody(lines, section);

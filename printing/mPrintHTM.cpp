@@ -82,7 +82,7 @@ const QString kBlokPodrobne =
 const QString kPaticka = QStringLiteral("</table></body></html>");
 
 QString PicTag(const QString& fileName) {
-    return QStringLiteral(R"x(<img border="0" src=")x") + fileName +
+    return QStringLiteral(R"x(<img border="0" src=")x") + fileName.toHtmlEscaped() +
            QStringLiteral(R"x("  width="60" height="93" style="float: left">)x");
 }
 

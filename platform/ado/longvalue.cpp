@@ -12,23 +12,30 @@ namespace ado::detail {
 
 namespace {
 
-// The value opened, or the reason it cannot be: a row deleted meanwhile is
-// said as such.
+// The value opened, or the reason it cannot be: a row deleted meanwhile, or
+// a value that is no bytes (another program stored a number there), is said
+// as such.
 sqlite3_blob* openValue(sqlite3* db, const LongValuePlace& at, bool forWriting) {
     sqlite3_blob* blob = nullptr;
     const int rc = sqlite3_blob_open(db, "main", at.table.toUtf8().constData(), at.column.toUtf8().constData(),
                                      at.key, forWriting ? 1 : 0, &blob);
     if (rc == SQLITE_OK) return blob;
-    sqlite3_blob_close(blob);
-    if ((rc & 0xff) == SQLITE_ERROR) {
+    if ((rc & 0xff) != SQLITE_ERROR) FailSqlite(db, rc);
+    const QString detail = QString::fromUtf8(sqlite3_errmsg(db));
+    {
         Stmt st;
-        if (sqlite3_prepare_v2(db, "SELECT 1 FROM " + QuoteIdent(at.table) + " WHERE rowid = ?", -1, st.out(),
-                               nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT typeof(" + QuoteIdent(at.column) + ") FROM " + QuoteIdent(at.table) +
+                                       " WHERE rowid = ?",
+                               -1, st.out(), nullptr) == SQLITE_OK) {
             sqlite3_bind_int64(st.get(), 1, at.key);
-            if (sqlite3_step(st.get()) == SQLITE_DONE) FailRowGone();
+            const int step = sqlite3_step(st.get());
+            if (step == SQLITE_DONE) FailRowGone();
+            const QByteArray type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0));
+            if (step == SQLITE_ROW && type != "blob" && type != "text")
+                Fail(adErrTypeMismatch, QStringLiteral("Pole '%1' neobsahuje binární data.").arg(at.column));
         }
     }
-    FailSqlite(db, rc);
+    Fail(adErrSyntax, Describe(rc, FileOf(db), detail));
 }
 
 } // namespace

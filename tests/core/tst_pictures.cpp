@@ -254,6 +254,40 @@ private slots:
         QCOMPARE(dataFiles(), QStringList({"data.ddb", "obal.jpg", "pictures.ddb"}));
     }
 
+    // Values another program stored: each makes the picture unreadable, said
+    // in Czech, and no file is written from it.
+    void oddStoredValuesMakeAnUnreadablePicture() {
+        const QByteArray bytes = pictureBytes(3000, 13);
+        auto row = [&](const QString& type, const ado::Variant& size) {
+            return dir->insertRow("tPicture",
+                                  {{"PicDVDID", 1},
+                                   {"PicSkup", "O"},
+                                   {"PicTyp", type},
+                                   {"PicSize", size},
+                                   {"PicDat", ado::Variant(bytes)}},
+                                  dir->picturesPath());
+        };
+        const long evil = row("jpg\" onerror=\"alert(document.cookie)", 3000);
+        const long words = row("jpg", 3000);
+        dir->execute(QStringLiteral("UPDATE tPicture SET PicSize='abc' WHERE PicID=%1").arg(words), dir->picturesPath());
+        const long huge = row("jpg", 3000);
+        dir->execute(QStringLiteral("UPDATE tPicture SET PicSize=3e9 WHERE PicID=%1").arg(huge), dir->picturesPath());
+        const long number = row("jpg", 3000);
+        dir->execute(QStringLiteral("UPDATE tPicture SET PicDat=12345 WHERE PicID=%1").arg(number),
+                     dir->picturesPath());
+        for (const long id : {evil, words, huge, number}) {
+            boxes->clear();
+            QCOMPARE(LoadObalPic(id), QString());
+            QCOMPARE(boxes->count(), 1);
+            const QString said = boxes->last().text;
+            for (const char* english : {"Type mismatch", "Overflow", "not an error", "onerror"})
+                QVERIFY2(!said.contains(english), qPrintable(said));
+            QVERIFY2(said.contains("obrázek") || said.contains("binární"), qPrintable(said));
+            QCOMPARE(dataFiles(), QStringList({"data.ddb", "pictures.ddb"}));
+        }
+        boxes->clear();
+    }
+
     // A picture that does not fit on the disk leaves the store as it was at
     // once: its size, no journal, the room free for the next save.
     void pictureThatDoesNotFitLeavesTheStore() {

@@ -228,6 +228,36 @@ private slots:
         QCOMPARE(w->lvwList->Item(1)->Key(), QString("K%1").arg(film));
     }
 
+    // Blanks, quotes and "key=" texts belong to the path: start-up and the
+    // database layer open the same file, not one the path only resembles.
+    void oddCatalogueNamesOpenThatFile_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("lookalike"); // a file the path could be cut to, "" for none
+        QTest::newRow("ends in a blank") << QString("trail.ddb ") << QString("trail.ddb");
+        QTest::newRow("starts with a quote") << QString("\"q.ddb") << QString();
+        QTest::newRow("holds a key") << QString("a;Mode=Read;b.ddb") << QString("a");
+    }
+    void oddCatalogueNamesOpenThatFile() {
+        QFETCH(QString, name);
+        QFETCH(QString, lookalike);
+        TestProgramDir dir;
+        const long film = dir.insertFilm("Kolja");
+        QVERIFY(QFile::copy(dir.cataloguePath(), dir.dataPath() + name));
+        QVERIFY(dir.execute("DELETE FROM tDVD") == 1); // the program's own catalogue, now empty
+        if (!lookalike.isEmpty()) QVERIFY(QFile::copy(dir.cataloguePath(), dir.dataPath() + lookalike));
+        QFile ini(SettingsFile(kSettingsApp));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Settings]\nActDB=" + (dir.dataPath() + name).toUtf8() + "\n");
+        ini.close();
+
+        frmMaster* w = runMain();
+        QCOMPARE(DBPath, dir.dataPath() + name);
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(rec->count(), 0);
+        QCOMPARE(w->lvwList->Count(), 1);
+        QCOMPARE(w->lvwList->Item(1)->Key(), QString("K%1").arg(film));
+    }
+
     void versionCheckOnlyOnA_data() {
         QTest::addColumn<QString>("showNewVer");
         QTest::addColumn<bool>("newer");

@@ -3,6 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
 
 class TestSettings : public QObject {
     Q_OBJECT
@@ -45,6 +48,18 @@ private slots:
         f.write("[Settings]\nColSie=1440,2000\n");
         f.close();
         QCOMPARE(GetSetting("FileApp", "Settings", "ColSie"), QString("1440,2000"));
+    }
+
+    // A pipe or a device under the settings' name is no settings: the start
+    // neither waits for it nor reads without end, and nothing replaces it.
+    void onlyARegularFileIsRead() {
+        const QString fifo = SettingsFile("PipeApp");
+        QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+        QCOMPARE(GetSetting("PipeApp", "Settings", "ActDB", "dflt"), QString("dflt"));
+        SaveSetting("PipeApp", "Settings", "ColSie", "1");
+        QVERIFY(QFileInfo(fifo).isSymLink() || !QFileInfo(fifo).isFile());
+        QVERIFY(QFile::link("/dev/zero", SettingsFile("ZeroApp")));
+        QCOMPARE(GetSetting("ZeroApp", "Settings", "ActDB", "dflt"), QString("dflt"));
     }
 
     void handWrittenValuesReadAsWritten() {

@@ -10,6 +10,7 @@
 #include "testmain.h"
 #include "twips.h"
 
+#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTimer>
@@ -284,6 +285,19 @@ private slots:
         QVERIFY(!QFile::exists(dir->dataPath() + QString("n%1.gif").arg(emptyId)));
         QVERIFY(!QFile::exists(dir->dataPath() + "n999."));
         QVERIFY(cp1250::toUnicode(pageBytes()).contains(" src=\"" + jpgName + "\"  width=\"60\""));
+
+        // A type that is no file extension (another program wrote it) is an
+        // unreadable picture: nothing exported from it, nothing of it on the page.
+        const long evilId = picture("jpg\" onerror=\"alert(document.cookie)", jpeg);
+        dir->execute("DELETE FROM tDVD");
+        dir->insertFilm("Eso", withPic(film("Drama", 0, "5"), evilId));
+        click(dlg->Command4);
+        comparePage(kDetailedHeader +
+                    block({"Eso", "5", "Drama", "120 min", "USA", "1975", "Český dabing", plot, "Roy Scheider", ""}) +
+                    kFooter);
+        for (const QString& name : QDir(dir->dataPath()).entryList(QDir::Files))
+            QVERIFY2(!name.contains("onerror"), qPrintable(name));
+        QCOMPARE(htm::PicTag("a\"b&c.jpg"), QString(R"(<img border="0" src="a&quot;b&amp;c.jpg"  width="60" height="93" style="float: left">)"));
     }
 
     // Each film with a preview shows the store's error once and is printed without it.
