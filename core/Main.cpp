@@ -1,4 +1,5 @@
 #include "core/Main.h"
+#include "core/schema.h"
 
 #include "core/frmMaster.h"
 #include "core/frmSplash.h"
@@ -68,6 +69,8 @@ void Main() {
                QStringLiteral("Chyba:"));
         return;
     }
+
+    schema::AddMissingIndexes(QString(DBPath).remove(QChar(0))); // a catalogue made before gets its indexes
 
     auto* master = new frmMaster;
     master->show();

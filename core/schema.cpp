@@ -12,7 +12,7 @@ const QString kPassword = QStringLiteral("TrOkLsnBHW");
 // pictures of a deleted one. Texts compare in the Czech collation CZ, case
 // ignored; dates are texts 'YYYY-MM-DD HH:MM:SS'.
 QStringList CatalogueDDL() {
-    return {
+    return QStringList{
         QStringLiteral("CREATE TABLE tDVD ("
                        "DVDID INTEGER PRIMARY KEY AUTOINCREMENT, "
                        "CZJm TEXT COLLATE CZ, "
@@ -56,13 +56,36 @@ QStringList CatalogueDDL() {
                        "P_DVDID INTEGER, "
                        "PDatPujcky DATETIME, "
                        "PDatVraceni DATETIME)"),
-        // The lists read in these orders; the loan look-ups go by film and client.
-        QStringLiteral("CREATE INDEX ixDVD_CZJm ON tDVD (CZJm COLLATE CZ)"),
-        QStringLiteral("CREATE INDEX ixDVD_KatCisl ON tDVD (KatCisl COLLATE CZ)"),
-        QStringLiteral("CREATE INDEX ixUser_USNAME ON tUser (USNAME COLLATE CZ)"),
-        QStringLiteral("CREATE INDEX ixPujcky_DVDID ON tPujcky (P_DVDID)"),
-        QStringLiteral("CREATE INDEX ixPujcky_UID ON tPujcky (P_UID)"),
+    } + CatalogueIndexes();
+}
+
+// The lists read in these orders; the loans are looked up by film (and
+// whether returned, as the lending panels ask), by client, and the open ones
+// on their own.
+QStringList CatalogueIndexes() {
+    return {
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixDVD_CZJm ON tDVD (CZJm COLLATE CZ)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixDVD_KatCisl ON tDVD (KatCisl COLLATE CZ)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixUser_USNAME ON tUser (USNAME COLLATE CZ)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixPujcky_Film ON tPujcky (P_DVDID, PDatVraceni)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixPujcky_UID ON tPujcky (P_UID)"),
+        QStringLiteral("CREATE INDEX IF NOT EXISTS ixPujcky_Open ON tPujcky (PDatVraceni)"),
     };
+}
+
+bool AddMissingIndexes(const QString& path) {
+    try {
+        ado::Connection cn;
+        cn.Open(ConnString(path));
+        cn.Execute(QStringLiteral("BEGIN"));
+        for (const QString& sql : CatalogueIndexes())
+            cn.Execute(sql);
+        cn.Execute(QStringLiteral("COMMIT"));
+        cn.Close();
+        return true;
+    } catch (const vb::RuntimeError&) { // rolled back by the close
+        return false;
+    }
 }
 
 QStringList PictureStoreDDL() {

@@ -12,6 +12,11 @@ extern const QString kPassword; // "TrOkLsnBHW"
 // The statements that lay out each file (tables and indexes).
 QStringList CatalogueDDL();
 QStringList PictureStoreDDL();
+// The catalogue's indexes, each created only where it is missing.
+QStringList CatalogueIndexes();
+// Gives a catalogue made before the indexes it lacks; false when it cannot
+// be written (a write-protected, locked or damaged file works without them).
+bool AddMissingIndexes(const QString& path);
 
 // A short list of Czech genres and departments for a fresh installation.
 QStringList DefaultGenres();

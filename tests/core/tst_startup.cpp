@@ -105,12 +105,14 @@ private slots:
         dir.insertLoan(bob, b, QDateTime(QDate(2026, 1, 2), QTime(8, 0, 0)),
                        QDateTime(QDate(2026, 1, 9), QTime(8, 0, 0)));
         dir.insertLoan(bob, c, QDateTime(QDate(2025, 11, 30), QTime(7, 5, 9)));
+        dir.execute("DROP INDEX ixPujcky_Open"); // as in a catalogue made before
         DBPath.clear(); // Main fixes it
 
         frmMaster* w = runMain();
         QVERIFY(w);
         QVERIFY(w->isVisible());
         QCOMPARE(DBPath, dir.cataloguePath()); // no "ActDB": the program's data folder
+        QCOMPARE(dir.scalar("SELECT count(*) FROM sqlite_master WHERE name = 'ixPujcky_Open'"), ado::Variant(1));
         QCOMPARE(w->windowTitle(), QString("Zorv DVD Merva-lóna 1.8.6"));
         QCOMPARE(versionChecks, 1); // "ShowNewVer" defaults to "A"
         QCOMPARE(versionDialogs, 0);
