@@ -16,29 +16,6 @@ namespace ado {
 
 using namespace detail;
 
-QString Connection::Impl::keyColumn(const QString& table) {
-    const QString id = table.toLower();
-    const auto it = keyColumns.constFind(id);
-    if (it != keyColumns.cend()) return *it;
-    Stmt st;
-    QString key;
-    if (sqlite3_prepare_v2(db, "PRAGMA table_info(" + QuoteIdent(table) + ")", -1, st.out(), nullptr) == SQLITE_OK) {
-        int pkCount = 0;
-        QString candidate;
-        while (sqlite3_step(st.get()) == SQLITE_ROW) {
-            if (sqlite3_column_int(st.get(), 5) > 0) {
-                ++pkCount;
-                const QByteArray type = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
-                if (type.toUpper() == "INTEGER")
-                    candidate = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
-            }
-        }
-        if (pkCount == 1) key = candidate;
-    }
-    keyColumns.insert(id, key);
-    return key;
-}
-
 void Connection::Impl::afterFailedWrite() {
     if (!db || !Distrusted(db)) return; // a lock or a refused value: the connection is fine
     for (Recordset* rs : recordsets)
@@ -79,7 +56,6 @@ void Connection::Open(const QString& connString, const QString& /*user*/, const 
     d->db = TakeConnection(parts.path, parts.password);
     d->path = parts.path;
     d->password = parts.password;
-    d->keyColumns.clear();
 }
 
 // Closing a connection closes its recordsets, as ADO does.
@@ -93,7 +69,6 @@ void Connection::Close() {
     d->recordsets.clear();
     GiveBack(d->db);
     d->db = nullptr;
-    d->keyColumns.clear();
 }
 
 long Connection::Execute(const QString& sql) {

@@ -3,7 +3,6 @@
 // connection (filepool.h).
 #include "ado.h"
 
-#include <QHash>
 #include <QList>
 
 #include <sqlite3.h>
@@ -14,11 +13,8 @@ struct Connection::Impl {
     sqlite3* db = nullptr;
     QString path;
     QString password;
-    QHash<QString, QString> keyColumns; // lower-case table name -> its INTEGER PRIMARY KEY
     QList<Recordset*> recordsets;
 
-    // The table's rowid column, "" when it has none.
-    QString keyColumn(const QString& table);
     // After a write that failed on a file's trouble (a full disk, say): the
     // physical connection is replaced, and a journal the failure left behind
     // undone at once.

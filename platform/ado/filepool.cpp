@@ -53,6 +53,7 @@ struct OpenFile {
     QString path;
     QByteArray salt, key;
     FileState state; // as it was opened, or as it was left when given back
+    QHash<QString, QString> keyColumns; // lower-case table name -> its key column
 };
 
 std::vector<OpenFile> kept;        // idle, newest last
@@ -244,6 +245,32 @@ void GiveBack(sqlite3* db) {
         closeFile(kept.front().db);
         kept.erase(kept.begin());
     }
+}
+
+QString KeyColumn(sqlite3* db, const QString& table) {
+    const auto file = inUse.find(db);
+    const QString id = table.toLower();
+    if (file != inUse.end()) {
+        const auto known = file->keyColumns.constFind(id);
+        if (known != file->keyColumns.cend()) return *known;
+    }
+    Stmt st;
+    QString key;
+    if (sqlite3_prepare_v2(db, "PRAGMA table_info(" + QuoteIdent(table) + ")", -1, st.out(), nullptr) == SQLITE_OK) {
+        int pkCount = 0;
+        QString candidate;
+        while (sqlite3_step(st.get()) == SQLITE_ROW) {
+            if (sqlite3_column_int(st.get(), 5) > 0) {
+                ++pkCount;
+                const QByteArray type = QByteArray(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2)));
+                if (type.toUpper() == "INTEGER")
+                    candidate = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+            }
+        }
+        if (pkCount == 1) key = candidate;
+    }
+    if (file != inUse.end()) file->keyColumns.insert(id, key);
+    return key;
 }
 
 sqlite3* ReopenAfterFailedWrite(sqlite3* db, const QString& password) {

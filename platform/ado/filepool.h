@@ -26,6 +26,10 @@ sqlite3* TakeConnection(const QString& path, const QString& password);
 // is kept already or this one met a failure (see Distrust); then closed.
 void GiveBack(sqlite3* db);
 
+// The table's INTEGER PRIMARY KEY column, "" when it has none; learnt once
+// per connection.
+QString KeyColumn(sqlite3* db, const QString& table);
+
 // After a write that failed: the connection is closed and, when the failed
 // transaction left its journal behind (a full disk can keep SQLite from
 // undoing it), a new connection undoes it at once, so the file has its old

@@ -1,6 +1,7 @@
 #include "ado.h"
 
 #include "ado/recordset_p.h"
+#include "ado/filepool.h"
 #include "ado/statement.h"
 
 #include <algorithm>
@@ -329,7 +330,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
             while (t < int(d->tables.size()) && d->tables[size_t(t)].name.compare(c.table, Qt::CaseInsensitive) != 0)
                 ++t;
             if (t == int(d->tables.size())) {
-                const QString key = connection.d->keyColumn(c.table);
+                const QString key = KeyColumn(h, c.table);
                 if (key.isEmpty()) continue;
                 d->tables.push_back(TableInfo{c.table, key, n + t});
             }
