@@ -8,6 +8,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -133,6 +134,7 @@ frmKlienti* frmKlienti::Open(QWidget* owner) {
     if (!s_open) {
         s_open = new frmKlienti(owner);
         s_open->setAttribute(Qt::WA_DeleteOnClose);
+        PlaceWindow(s_open, owner);
     }
     BringForward(s_open);
     return s_open;

@@ -4,6 +4,7 @@
 #include "core/frmMaster.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "lending/frmKlienti.h"
 #include "lookup/frmFindObal.h"
 #include "lookup/webroots.h"
 #include "printing/frmTisknout.h"
@@ -32,6 +33,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -301,6 +303,30 @@ private slots:
         });
         action("mnuOProgramu")->trigger();
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The main window keeps to the screen (the test screen is smaller than
+    // its designed size); the lending window opens over the main window.
+    void windowsOpenOnTheScreenOverTheMainWindow() {
+        frmMaster* w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(screen.contains(w->frameGeometry()), qPrintable(QString("%1x%2 on %3x%4")
+                                                                     .arg(w->frameGeometry().width())
+                                                                     .arg(w->frameGeometry().height())
+                                                                     .arg(screen.width())
+                                                                     .arg(screen.height())));
+        w->move(screen.topLeft() + QPoint(10, 20));
+        action("mnuVypujcky")->trigger();
+        auto* lending = frmKlienti::instance();
+        QVERIFY(lending && lending->isVisible());
+        QVERIFY(screen.contains(lending->frameGeometry()));
+        // centred but for the title bar the window manager will add
+        const QPoint off = lending->frameGeometry().center() - w->frameGeometry().center();
+        QVERIFY2(qAbs(off.x()) <= 2 && qAbs(off.y()) <= 20,
+                 qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+        lending->close();
     }
 
     // The compiled help reads in Czech: a viewer takes its title and contents
