@@ -199,7 +199,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
     fraEdit->setObjectName(QStringLiteral("fraEdit"));
     fraEdit->setGeometry(TwipsRect(3840, 2940, 2750, 1300));
-    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600));
+    Command1 = MakeButton(fraEdit, "Command1", QString(), TwipsRect(300, 440, 900, 600));
+    Command1->setIcon(NewRecordIcon());
     Command3 =
         pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, TwipsRect(1500, 440, 900, 600));
     connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
