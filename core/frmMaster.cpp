@@ -21,6 +21,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "statusbar.h"
 #include "twips.h"
 #include "vb.h"
@@ -110,6 +111,7 @@ frmMaster::frmMaster(QWidget* parent) : QMainWindow(parent) {
                 lvwList_MouseUp(button, pos);
             });
 
+    PlaceWindow(this); // the designed size where the screen holds it
     Form_Load();
 }
 

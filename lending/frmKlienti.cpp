@@ -8,6 +8,7 @@
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
+#include "placement.h"
 #include "twips.h"
 #include "vb.h"
 
@@ -23,6 +24,9 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QToolBar>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -53,14 +57,67 @@ QFrame* panel(QWidget* parent, const char* name, int widthTwips, int heightTwips
     return p;
 }
 
+// The caption takes the panel's top left, up to the refresh button and down
+// to the list: room for two lines.
 QLabel* caption(QWidget* parent, const char* name) {
     auto* l = new QLabel(parent);
     l->setObjectName(QLatin1String(name));
-    l->setGeometry(TwipsRect(120, 150, 5000, 285));
+    l->setGeometry(TwipsRect(120, 60, 5000, 525));
+    l->setTextFormat(Qt::PlainText); // a client's name is never markup
     QFont f = l->font();
     f.setBold(true);
     l->setFont(f);
     return l;
+}
+
+// The whole pixels a line covers as drawn: its advance with the fraction
+// rounded up, or its letters' ink where that reaches further.
+int drawnWidth(const QFontMetricsF& fm, const QString& line) {
+    return int(std::ceil(std::max(fm.horizontalAdvance(line), fm.boundingRect(line).right())));
+}
+
+// The longest start of `text` ("…" marking the cut) that fits `room` between
+// `before` and `after`; empty when none does.
+QString fitted(const QFontMetricsF& fm, const QString& before, const QString& text, const QString& after,
+               int room) {
+    for (qreal width = room - fm.horizontalAdvance(before + after); width > 0; width -= 1) {
+        const QString shown = fm.elidedText(text, Qt::ElideRight, width);
+        if (!shown.isEmpty() && drawnWidth(fm, before + shown + after) <= room) return shown;
+    }
+    return QString();
+}
+
+// A panel's caption: prefix, name and code on one line where it holds them,
+// else on two. Only a name that two lines cannot hold is shortened, before
+// the code, which tells two clients of one name apart.
+QString captionText(const QLabel* label, const QString& prefix, const QString& name, const QString& code) {
+    const QFontMetricsF fm(label->font());
+    const QRect room = label->contentsRect();
+    const QString whole = prefix + name + code;
+    if (drawnWidth(fm, whole) <= room.width()) return whole;
+
+    const QString head = prefix.trimmed();
+    if (2 * fm.lineSpacing() <= room.height() && drawnWidth(fm, head) <= room.width()) {
+        // The second line starts with the name, or else after the last blank
+        // (which the break replaces) or hyphen of the name that lets the
+        // first line fit.
+        QString first = head;
+        qsizetype rest = 0;
+        if (drawnWidth(fm, name + code) > room.width()) {
+            for (qsizetype at = name.size() - 1; at > 0; --at) {
+                const bool blank = name[at] == u' ';
+                if (!blank && name[at - 1] != u'-') continue;
+                if (drawnWidth(fm, prefix + name.left(at)) > room.width()) continue;
+                first = prefix + name.left(at);
+                rest = blank ? at + 1 : at;
+                break;
+            }
+        }
+        const QString shown = fitted(fm, QString(), name.mid(rest), code, room.width());
+        if (!shown.isEmpty()) return first + u'\n' + shown + code;
+    }
+    const QString shown = fitted(fm, prefix, name, code, room.width());
+    return shown.isEmpty() ? fitted(fm, QString(), whole, QString(), room.width()) : prefix + shown + code;
 }
 
 QListWidget* filmList(QWidget* parent, const char* name) {
@@ -77,6 +134,7 @@ frmKlienti* frmKlienti::Open(QWidget* owner) {
     if (!s_open) {
         s_open = new frmKlienti(owner);
         s_open->setAttribute(Qt::WA_DeleteOnClose);
+        PlaceWindow(s_open, owner);
     }
     BringForward(s_open);
     return s_open;
@@ -141,7 +199,8 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     fraEdit = new QGroupBox(QStringLiteral("Přidat / Upravit"), area);
     fraEdit->setObjectName(QStringLiteral("fraEdit"));
     fraEdit->setGeometry(TwipsRect(3840, 2940, 2750, 1300));
-    Command1 = pictureButton(fraEdit, "Command1", QStyle::SP_FileIcon, TwipsRect(300, 440, 900, 600));
+    Command1 = MakeButton(fraEdit, "Command1", QString(), TwipsRect(300, 440, 900, 600));
+    Command1->setIcon(NewRecordIcon());
     Command3 =
         pictureButton(fraEdit, "Command3", QStyle::SP_FileDialogInfoView, TwipsRect(1500, 440, 900, 600));
     connect(Command1, &QPushButton::clicked, this, &frmKlienti::Command1_Click);
@@ -301,19 +360,8 @@ bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
                QStringLiteral("Nepovolená operace:"));
         return false;
     }
-    const QString name = itm->SubItem(1);
-    const QString code = QStringLiteral(" (") + itm->Text() + QStringLiteral(")");
-    QString text = prefix + name + code;
-    // A caption too long for the label loses the end of the name, never the
-    // personal code that tells two clients of one name apart.
-    const QFontMetrics fm = label->fontMetrics();
-    const int room = label->contentsRect().width();
-    if (fm.horizontalAdvance(text) > room) {
-        const int forName = room - fm.horizontalAdvance(prefix + code);
-        text = forName > 0 ? prefix + fm.elidedText(name, Qt::ElideRight, forName) + code
-                           : fm.elidedText(text, Qt::ElideRight, room);
-    }
-    label->setText(text);
+    label->setText(captionText(label, prefix, itm->SubItem(1),
+                               QStringLiteral(" (") + itm->Text() + QStringLiteral(")")));
     return true;
 }
 

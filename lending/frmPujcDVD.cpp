@@ -17,7 +17,6 @@
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QStyle>
 
 frmPujcDVD::frmPujcDVD(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmPujcDVD"));
@@ -33,7 +32,7 @@ frmPujcDVD::frmPujcDVD(QWidget* parent) : QDialog(parent) {
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setGeometry(TwipsRect(120, 480, 3900, 360));
     Command4 = MakeButton(this, "Command4", QString(), TwipsRect(4140, 450, 480, 420));
-    Command4->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    Command4->setIcon(NewRecordIcon());
     Command2 = MakeButton(this, "Command2", QStringLiteral("Půjčit"), TwipsRect(1860, 1200, 1300, 420));
     Command1 = MakeButton(this, "Command1", QStringLiteral("Storno"), TwipsRect(3320, 1200, 1300, 420));
     connect(Command4, &QPushButton::clicked, this, &frmPujcDVD::Command4_Click);

@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyleOptionButton>
@@ -92,6 +95,17 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at) {
     return Place(new QGroupBox(title, parent), name, at);
+}
+
+QIcon NewRecordIcon() {
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 140, 0));
+    p.drawRect(6, 2, 4, 12);
+    p.drawRect(2, 6, 12, 4);
+    return QIcon(pm);
 }
 
 void BringForward(QWidget* window) {

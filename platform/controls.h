@@ -7,6 +7,7 @@
 #include <QString>
 
 class QGroupBox;
+class QIcon;
 class QLabel;
 class QLineEdit;
 class QMainWindow;
@@ -24,6 +25,10 @@ template <class W> W* Place(W* w, const char* name, const QRect& at) {
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at);
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& at);
 QGroupBox* MakeFrame(QWidget* parent, const char* name, const QString& title, const QRect& at);
+
+// The picture of a button that adds a new record: a green plus, which reads
+// as a live button where the desktop's blank-page picture looks greyed out.
+QIcon NewRecordIcon();
 
 // Toolbars as the forms had them: no window menu on the bars (which would
 // let the user hide a bar, and its buttons, for the rest of the run), and a

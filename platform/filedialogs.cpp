@@ -15,7 +15,22 @@
 #include <QSplitter>
 #include <QTreeView>
 
+#include <algorithm>
+
 namespace {
+
+// A size as the file list shows it. Qt 6.4's Czech locale data gives "bajty"
+// for any number of bytes ("870 bajty"): under 1 KiB the Czech plural is
+// written here.
+QString dataSize(qint64 bytes) {
+    const QLocale locale;
+    if (bytes >= 1024 || bytes < 0 || locale.language() != QLocale::Czech)
+        return locale.formattedDataSize(bytes);
+    const QString unit = bytes == 1                 ? QStringLiteral("bajt")
+                         : bytes >= 2 && bytes <= 4 ? QStringLiteral("bajty")
+                                                    : QStringLiteral("bajtů");
+    return locale.toString(bytes) + u' ' + unit;
+}
 
 // The file list's dates and sizes in the program's locale: Qt writes them in
 // the machine's (English month names on most).
@@ -27,8 +42,7 @@ public:
         if (role != Qt::DisplayRole || !files) return QIdentityProxyModel::data(index, role);
         const QModelIndex source = mapToSource(index);
         if (index.column() == 3) return QLocale().toString(files->lastModified(source), QLocale::ShortFormat);
-        if (index.column() == 1 && !files->isDir(source))
-            return QLocale().formattedDataSize(files->size(source));
+        if (index.column() == 1 && !files->isDir(source)) return dataSize(files->size(source));
         return QIdentityProxyModel::data(index, role);
     }
 };
@@ -42,7 +56,9 @@ void fitFileList(QFileDialog& dialog) {
     if (!list) return;
     const QFontMetrics fm = list->fontMetrics();
     const int margin = 3 * fm.averageCharWidth();
-    list->header()->resizeSection(1, fm.horizontalAdvance(QStringLiteral("999,9 KiB")) + margin);
+    const int size = std::max(fm.horizontalAdvance(QStringLiteral("999,9 KiB")),
+                              fm.horizontalAdvance(QStringLiteral("1 023 bajtů")));
+    list->header()->resizeSection(1, size + margin);
     list->header()->resizeSection(2, fm.horizontalAdvance(QStringLiteral("obrázek JPEG")) + margin);
     list->header()->resizeSection(3, fm.horizontalAdvance(QStringLiteral("28.12.26 19:03")) + margin);
 }

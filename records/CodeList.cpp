@@ -2,6 +2,7 @@
 
 #include "core/mDatabase.h"
 
+#include "controls.h"
 #include "err.h"
 #include "listview.h"
 #include "msgbox.h"
@@ -37,18 +38,6 @@ qint32 rowColor(const ado::Variant& value) {
     const double v = vb::CDbl(value);
     if (v < 0 || v > 0xFFFFFF) return ListItem::DefaultColor;
     return qint32(v);
-}
-
-QIcon addIcon() {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 140, 0));
-    p.drawRect(6, 2, 4, 12);
-    p.drawRect(2, 6, 12, 4);
-    return QIcon(pm);
 }
 
 QIcon editIcon() {
@@ -208,7 +197,7 @@ CodeListWindow::CodeListWindow(const CodeListKind& kind, QWidget* owner) : QDial
 
     Command1 = new QPushButton(this);
     Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setIcon(addIcon());
+    Command1->setIcon(NewRecordIcon());
     Command1->setIconSize(QSize(16, 16));
     if (!kind.addTip.isEmpty()) Command1->setToolTip(kind.addTip);
     noDefault(Command1);

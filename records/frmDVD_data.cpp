@@ -101,13 +101,14 @@ void frmDVD::Inicializuj(long id) {
                                                           {txtZanr, "Zanr"},
                                                           {txtDisk, "DiskPocet"}};
         // Line boxes show a value from its first character; multi-line boxes keep it as stored.
-        for (const auto& [box, name] : lines)
-            Step(err, [&] { SetControlText(box, fieldText(name)); });
+        // (No structured bindings here: clang 14 lets no lambda capture them.)
+        for (const auto& line : lines)
+            Step(err, [&] { SetControlText(line.first, fieldText(line.second)); });
         Step(err, [&] { SetBoxText(txtPopis, fieldText("Obsah")); });
         const QList<QPair<QLineEdit*, const char*>> more{
             {txtStat, "Stat"}, {txtRezie, "Rezie"}, {txtRok, "Rok"}, {txtDelka, "Delka"}};
-        for (const auto& [box, name] : more)
-            Step(err, [&] { SetControlText(box, fieldText(name)); });
+        for (const auto& line : more)
+            Step(err, [&] { SetControlText(line.first, fieldText(line.second)); });
         Step(err, [&] { SetBoxText(txtHerci, fieldText("Herci")); });
         Step(err, [&] { SetBoxText(txtPozn, fieldText("Poznamka")); });
 

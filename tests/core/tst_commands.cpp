@@ -4,6 +4,7 @@
 #include "core/frmMaster.h"
 #include "core/mFunction.h"
 #include "core/modSortLvw.h"
+#include "lending/frmKlienti.h"
 #include "lookup/frmFindObal.h"
 #include "lookup/webroots.h"
 #include "printing/frmTisknout.h"
@@ -11,6 +12,7 @@
 #include "records/frmZanry.h"
 
 #include "apppath.h"
+#include "codepage.h"
 #include "fixtures.h"
 #include "htmlhelp.h"
 #include "httpserver.h"
@@ -22,16 +24,23 @@
 #include "vb.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QtEndian>
 
 namespace {
 
@@ -294,6 +303,77 @@ private slots:
         });
         action("mnuOProgramu")->trigger();
         QVERIFY(!QApplication::activeModalWidget());
+    }
+
+    // The main window keeps to the screen (the test screen is smaller than
+    // its designed size); the lending window opens over the main window.
+    void windowsOpenOnTheScreenOverTheMainWindow() {
+        frmMaster* w = open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        const QRect screen = w->screen()->availableGeometry();
+        QVERIFY2(screen.contains(w->frameGeometry()), qPrintable(QString("%1x%2 on %3x%4")
+                                                                     .arg(w->frameGeometry().width())
+                                                                     .arg(w->frameGeometry().height())
+                                                                     .arg(screen.width())
+                                                                     .arg(screen.height())));
+        w->move(screen.topLeft() + QPoint(10, 20));
+        action("mnuVypujcky")->trigger();
+        auto* lending = frmKlienti::instance();
+        QVERIFY(lending && lending->isVisible());
+        QVERIFY(screen.contains(lending->frameGeometry()));
+        // centred but for the title bar the window manager will add
+        const QPoint off = lending->frameGeometry().center() - w->frameGeometry().center();
+        QVERIFY2(qAbs(off.x()) <= 2 && qAbs(off.y()) <= 20,
+                 qPrintable(QString("%1,%2").arg(off.x()).arg(off.y())));
+        lending->close();
+    }
+
+    // The compiled help reads in Czech: a viewer takes its title and contents
+    // in the code page of the language it declares (Czech: windows-1250), and
+    // each page in the charset the page names.
+    void helpFileIsInTheCzechCodePage() {
+        const QString chm = QCoreApplication::applicationDirPath() + "/../data/napoveda.chm";
+        if (!QFileInfo::exists(chm)) QSKIP("no help file: it is built where chmcmd is");
+        const QString chmls = QStandardPaths::findExecutable("chmls"); // comes with chmcmd
+        if (chmls.isEmpty()) QSKIP("no chmls to read the help file back");
+        QTemporaryDir out;
+        const auto extract = [&](const QString& name) {
+            const QString file = out.filePath("extracted");
+            QFile::remove(file);
+            QProcess p;
+            p.start(chmls, {"extract", chm, "/" + name, file});
+            QFile f(file);
+            return p.waitForFinished(30000) && p.exitCode() == 0 && f.open(QIODevice::ReadOnly)
+                       ? f.readAll()
+                       : QByteArray();
+        };
+
+        // #SYSTEM: a version, then records of a code, a length and the data
+        const QByteArray system = extract("#SYSTEM");
+        QMap<quint16, QByteArray> records;
+        for (qsizetype at = 4; at + 4 <= system.size();) {
+            const quint16 length = qFromLittleEndian<quint16>(system.constData() + at + 2);
+            records.insert(qFromLittleEndian<quint16>(system.constData() + at), system.mid(at + 4, length));
+            at += 4 + length;
+        }
+        QVERIFY2(records.contains(3) && records.contains(4), "no title or language in #SYSTEM");
+        QCOMPARE(qFromLittleEndian<quint32>(records.value(4).constData()), quint32(0x405)); // Czech
+        QCOMPARE(cp1250::toUnicode(QByteArray(records.value(3).constData())),
+                 QString("Zorv DVD Merva-lóna - nápověda"));
+
+        // the contents and every page: the sources' text, in windows-1250 and saying so
+        const QDir sources = QFileInfo(QFINDTESTDATA("../../data/help/napoveda.hhp")).dir();
+        const QStringList names = sources.entryList({"*.hhc", "*.htm"}, QDir::Files);
+        QVERIFY(names.contains("obsah.hhc") && names.contains("index.htm"));
+        for (const QString& name : names) {
+            QFile source(sources.filePath(name));
+            QVERIFY(source.open(QIODevice::ReadOnly));
+            QString expected = QString::fromUtf8(source.readAll());
+            QVERIFY2(expected.contains("charset=utf-8"), qPrintable(name));
+            expected.replace("charset=utf-8", "charset=windows-1250");
+            QCOMPARE(cp1250::toUnicode(extract(name)), expected);
+        }
     }
 
     void codeListsOpenOwnedAndOnce() {

@@ -8,8 +8,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMessageBox>
+#include <QScopeGuard>
 #include <QTimer>
+#include <QTreeView>
 
 namespace {
 const QString kJpegFilter = QStringLiteral("JPEG Obrazek (*.jpg)") + QChar(0) + "*.jpg" + QChar(0);
@@ -123,6 +126,36 @@ private slots:
                  dir.filePath("chybí.jpg"));
         answerNextDialog("chybí");
         QCOMPARE(GetOpenFileName("Načtení obrázku", kJpegFilter, dir.path()), dir.filePath("chybí"));
+    }
+
+    // Sizes under 1 KiB with the Czech plural (Qt's Czech has "bajty" for all).
+    void realDialogListsSizesInCzech() {
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::Czech, QLocale::Czechia));
+        QTemporaryDir dir;
+        const QList<QPair<QString, int>> files{{"a.jpg", 1}, {"b.jpg", 3}, {"c.jpg", 870}, {"d.jpg", 2048}};
+        for (const auto& [name, size] : files) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray(size, 'x'));
+        }
+        QStringList shown;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            const auto close = qScopeGuard([dialog] { dialog->reject(); });
+            auto* list = dialog->findChild<QTreeView*>("treeView");
+            QVERIFY(list);
+            const QAbstractItemModel* model = list->model();
+            QTRY_COMPARE(model->rowCount(list->rootIndex()), int(files.size()));
+            for (int row = 0; row < files.size(); ++row)
+                shown << model->index(row, 0, list->rootIndex()).data().toString() + " " +
+                             model->index(row, 1, list->rootIndex()).data().toString();
+        });
+        GetOpenFileName("Načtení obrázku", kJpegFilter, dir.path(), "jpg");
+        QLocale::setDefault(before);
+        shown.sort();
+        QCOMPARE(shown, QStringList({"a.jpg 1 bajt", "b.jpg 3 bajty", "c.jpg 870 bajtů", "d.jpg 2,00 KiB"}));
     }
 
     void realSaveDialogAndCancel() {

@@ -16,10 +16,11 @@ QString entry(const QWidget* w, const QString& text) {
     return w->objectName() + QStringLiteral(": ") + text;
 }
 
-// A label with a buddy shows its "&" as an underline.
-int shownWidth(const QLabel* l) {
-    const QFontMetrics fm = l->fontMetrics();
-    return l->buddy() ? fm.size(Qt::TextShowMnemonic, l->text()).width() : fm.horizontalAdvance(l->text());
+// The room a label's text takes as drawn, each of its lines, fractions of a
+// pixel rounded up; a label with a buddy shows its "&" as an underline.
+QSize shownSize(const QLabel* l) {
+    const int flags = int(l->alignment()) | (l->buddy() ? Qt::TextShowMnemonic : 0);
+    return l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text()).size();
 }
 
 } // namespace
@@ -35,7 +36,8 @@ QStringList CutCaptions(const QWidget* window) {
             const QRect inside = l->contentsRect();
             if (l->wordWrap()) {
                 if (l->heightForWidth(l->width()) > l->height()) cut << entry(l, l->text());
-            } else if (shownWidth(l) > inside.width() || l->fontMetrics().height() > inside.height()) {
+            } else if (const QSize shown = shownSize(l);
+                       shown.width() > inside.width() || shown.height() > inside.height()) {
                 cut << entry(l, l->text());
             }
         } else if (auto* g = qobject_cast<const QGroupBox*>(w)) {
