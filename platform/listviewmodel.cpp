@@ -1,54 +1,14 @@
-#include "listview.h"
+#include "listviewmodel.h"
 
-#include "czcollate.h"
-#include <QAbstractTableModel>
-#include <QApplication>
-
-#include <QCollator>
-#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QKeyEvent>
-#include <QMouseEvent>
-#include <QMultiHash>
-#include <QPainter>
-#include <QSet>
-#include <QStyledItemDelegate>
 #include <algorithm>
 
-#include "err.h"
-#include "heap.h"
 #include "twips.h"
 #include "vb.h"
 
-namespace {
+namespace listview {
 
-// The row height comes from the first row's size hint. A cell filled from a
-// hostile page can hold a megabyte, and shaping all of it would take seconds
-// for a width no column shows: only its start is measured.
-class CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        constexpr qsizetype kMeasured = 1024;
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        if (opt.text.size() > kMeasured) opt.text.truncate(kMeasured);
-        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-        return style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), opt.widget);
-    }
-};
-
-enum : long {
-    ErrInvalidPropertyValue = 380,
-    ErrIndexOutOfBounds = 35600,
-    ErrElementNotFound = 35601,
-    ErrKeyNotUnique = 35602,
-};
-
-// A short Latin-1 key (as "K123") packed with its length into one number,
-// 0 for any other: the look-up then compares numbers in the table itself,
-// not texts that lie elsewhere in memory. A refresh looks up thousands.
 quint64 packedKey(const QString& key) {
     if (key.size() > 7) return 0;
     quint64 packed = quint64(key.size());
@@ -72,10 +32,11 @@ quint64 packedKey(const QString& key) {
     }
 }
 
-// The same order as the database's text columns.
-const QCollator& czechCollator() {
-    return cz::Collator();
-}
+} // namespace listview
+
+using namespace listview;
+
+namespace {
 
 // Stable merge sort that stays within bounds whatever the callback answers.
 template <class T, class Less> void mergeSort(std::vector<T>& v, Less less) {
@@ -97,126 +58,6 @@ template <class T, class Less> void mergeSort(std::vector<T>& v, Less less) {
 }
 
 } // namespace
-
-// Items, columns and order of one list view, published to the view as a
-// flat table.
-class ListViewModel final : public QAbstractTableModel {
-public:
-    explicit ListViewModel(ListView* view) : QAbstractTableModel(view), view_(view) {}
-    ~ListViewModel() override { qDeleteAll(items_); }
-
-    // --- QAbstractItemModel
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : published_;
-    }
-    int columnCount(const QModelIndex& parent = QModelIndex()) const override {
-        return parent.isValid() ? 0 : int(columns_.size());
-    }
-    QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-    Qt::ItemFlags flags(const QModelIndex& index) const override {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
-                               : Qt::NoItemFlags;
-    }
-
-    // --- columns
-    ColumnHeader* addColumn(const QString& text, int widthTwips, ListColumnAlignment alignment);
-    void clearColumns();
-    void applyWidth(ColumnHeader* column);
-    void columnChanged(ColumnHeader* column);
-    void sectionResized(int logical, int newSize);
-    ColumnHeader* column(int index0) const { return columns_[size_t(index0)].get(); }
-    int columns() const { return int(columns_.size()); }
-
-    // --- items
-    ListItem* add(const QString& key, const QString& text);
-    void remove(ListItem* item);
-    void clear();
-    int count() const { return int(items_.size()); }
-    ListItem* at(int pos) const { return items_[size_t(pos)]; }
-    ListItem* byKey(const QString& key) const {
-        const quint64 packed = packedKey(key);
-        return packed ? shortKeys_.value(packed) : keys_.value(key);
-    }
-    ListItem* byValue(qint64 value) const;
-    void valueChanged(ListItem* item, qint64 oldValue);
-    void cellChanged(ListItem* item, int cell, bool textChanged);
-
-    // --- batches and order
-    void beginUpdate() { ++batch_; }
-    void endUpdate();
-    void ensureOrder();
-    void flush();
-    void sortItems(const ListView::CompareFunction& compare);
-    void setSortSettings(bool sorted, int key, ListSortOrder order);
-    bool sorted() const { return sorted_; }
-    int sortKey() const { return sortKey_; }
-    ListSortOrder sortOrder() const { return sortOrder_; }
-
-    // --- selection
-    void setItemSelected(ListItem* item, bool on);
-    void clearSelection();
-    ListItem* selectedItem() const;
-    QList<ListItem*> selectedItems();
-    bool multiSelect() const { return multi_; }
-    void setMultiSelect(bool multi);
-    void ensureVisible(ListItem* item);
-    void viewSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
-    void viewCurrentChanged(const QModelIndex& current);
-
-private:
-    void renumber(size_t from = 0) {
-        for (size_t i = from; i < items_.size(); ++i)
-            items_[i]->pos_ = int(i);
-    }
-    void forget(ListItem* item);
-    void markSortDirty(ListItem* item);
-    void sortNow();
-    void commitOrder(std::vector<ListItem*>&& order);
-    void postFlush();
-    void pushSelectionToView();
-    bool before(const QString& a, const QString& b) const {
-        const int c = czechCollator().compare(a, b);
-        return sortOrder_ == lvwAscending ? c < 0 : c > 0;
-    }
-    const QString& sortText(const ListItem* item) const {
-        static const QString empty;
-        return size_t(sortKey_) < item->cells_.size() ? item->cells_[size_t(sortKey_)].text : empty;
-    }
-
-    ListView* view_;
-    std::vector<std::unique_ptr<ColumnHeader>> columns_;
-    std::vector<ListItem*> items_; // display order; owned
-    ListItem** newKeySlot(const QString& key);
-    void removeKey(const QString& key);
-    QHash<quint64, ListItem*> shortKeys_; // by packedKey()
-    QHash<QString, ListItem*> keys_;      // the rest
-    // Application value -> items, made at the first look-up by value: a fill
-    // of many items does without it.
-    mutable QMultiHash<qint64, ListItem*> values_;
-    mutable bool valuesMade_ = false;
-    qint64 nextValue_ = 1;
-    int published_ = 0; // rows the view knows of
-
-    int batch_ = 0;
-    bool batchStructure_ = false; // rows added, removed or reordered within the batch
-    bool cellsDirty_ = false;     // cells changed since the view last heard
-    bool flushPosted_ = false;
-
-    bool sorted_ = false;
-    int sortKey_ = 0;
-    ListSortOrder sortOrder_ = lvwAscending;
-    bool sortPending_ = false;
-    bool orderValid_ = false; // items other than sortDirty_ are in text order
-    std::vector<ListItem*> sortDirty_;
-
-    bool multi_ = false;
-    bool syncing_ = false; // the view's selection is being set from the items
-    QSet<ListItem*> selected_;
-    ListItem* current_ = nullptr;
-    ListItem* pendingVisible_ = nullptr;
-    bool resizing_ = false;
-};
 
 // ---------------------------------------------------------------- model
 
@@ -362,15 +203,12 @@ void ListViewModel::remove(ListItem* item) {
 
 void ListViewModel::clear() {
     if (!batch_) beginResetModel();
-    constexpr qint64 kItemBytes = 512; // an item with its texts and look-up entries, roughly
-    const qint64 freed = qint64(items_.size()) * kItemBytes;
     qDeleteAll(items_);
     items_.clear();
     shortKeys_.clear();
     keys_.clear();
     values_.clear();
     valuesMade_ = false;
-    GiveBackFreedHeap(freed);
     selected_.clear();
     current_ = pendingVisible_ = nullptr;
     sortDirty_.clear();
@@ -463,7 +301,7 @@ void ListViewModel::sortNow() {
         }
     } else {
         // Collation keys once per item, then a plain stable sort on them.
-        const QCollator& coll = czechCollator();
+        const QCollator& coll = cz::Collator();
         std::vector<std::pair<QCollatorSortKey, ListItem*>> keyed;
         keyed.reserve(items_.size());
         for (ListItem* item : items_)
@@ -676,346 +514,4 @@ void ListViewModel::viewCurrentChanged(const QModelIndex& current) {
     if (syncing_ || batch_) return;
     current_ =
         current.isValid() && size_t(current.row()) < items_.size() ? items_[size_t(current.row())] : nullptr;
-}
-
-// ---------------------------------------------------------------- ColumnHeader
-
-void ColumnHeader::setText(const QString& text) {
-    text_ = text;
-    owner_->columnChanged(this);
-}
-
-void ColumnHeader::setWidth(int twips) {
-    if (twips < 0) fail(ErrInvalidPropertyValue);
-    widthTwips_ = twips;
-    owner_->applyWidth(this);
-}
-
-void ColumnHeader::setAlignment(ListColumnAlignment alignment) {
-    alignment_ = alignment;
-    owner_->columnChanged(this);
-}
-
-// ---------------------------------------------------------------- ListItem
-
-ListItem::ListItem(ListViewModel* owner, const QString& key, const QString& text, qint64 value)
-    : owner_(owner), key_(key), value_(value) {
-    cells_.reserve(size_t(std::max(1, owner->columns())));
-    cells_.emplace_back().text = text;
-}
-
-ListItem::Cell& ListItem::cell(int index, bool create) {
-    if (index < 0 || (index > 0 && index >= owner_->columns())) fail(ErrInvalidPropertyValue);
-    if (create && size_t(index) >= cells_.size()) cells_.resize(size_t(index) + 1);
-    return cells_[size_t(index)];
-}
-
-int ListItem::Index() const {
-    owner_->ensureOrder();
-    return pos_ + 1;
-}
-
-QString ListItem::Text() const {
-    return cells_[0].text;
-}
-
-void ListItem::setText(const QString& text) {
-    cells_[0].text = text;
-    owner_->cellChanged(this, 0, true);
-}
-
-QString ListItem::SubItem(int index) const {
-    if (index < 1 || index >= owner_->columns()) fail(ErrInvalidPropertyValue);
-    return size_t(index) < cells_.size() ? cells_[size_t(index)].text : QString();
-}
-
-void ListItem::setSubItem(int index, const QString& text) {
-    if (index < 1) fail(ErrInvalidPropertyValue);
-    cell(index, true).text = text;
-    owner_->cellChanged(this, index, true);
-}
-
-qint32 ListItem::ForeColor() const {
-    return cells_[0].color;
-}
-
-void ListItem::setForeColor(qint32 color) {
-    cells_[0].color = color;
-    owner_->cellChanged(this, 0, false);
-}
-
-qint32 ListItem::SubItemForeColor(int index) const {
-    if (index < 1 || index >= owner_->columns()) fail(ErrInvalidPropertyValue);
-    return size_t(index) < cells_.size() ? cells_[size_t(index)].color : DefaultColor;
-}
-
-void ListItem::setSubItemForeColor(int index, qint32 color) {
-    if (index < 1) fail(ErrInvalidPropertyValue);
-    cell(index, true).color = color;
-    owner_->cellChanged(this, index, false);
-}
-
-void ListItem::setValue(qint64 value) {
-    const qint64 old = value_;
-    value_ = value;
-    owner_->valueChanged(this, old);
-}
-
-void ListItem::setSelected(bool selected) {
-    owner_->setItemSelected(this, selected);
-}
-
-void ListItem::EnsureVisible() {
-    owner_->ensureVisible(this);
-}
-
-// ---------------------------------------------------------------- ListView
-
-ListView::ListView(QWidget* parent) : QTreeView(parent), m_(new ListViewModel(this)) {
-    setModel(m_);
-    setRootIsDecorated(false);
-    setItemsExpandable(false);
-    setExpandsOnDoubleClick(false);
-    setUniformRowHeights(true);
-    setItemDelegate(new CellDelegate(this));
-    setAllColumnsShowFocus(true);
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
-    setSortingEnabled(false);
-    QHeaderView* h = header();
-    h->setStretchLastSection(false);
-    h->setSectionsMovable(false);
-    h->setSectionsClickable(true);
-    h->setHighlightSections(false);
-    h->setSortIndicatorShown(false);
-    h->setMinimumSectionSize(0);
-    connect(h, &QHeaderView::sectionClicked, this, [this](int logical) { emit ColumnClick(logical + 1); });
-    connect(h, &QHeaderView::sectionResized, this,
-            [this](int logical, int, int newSize) { m_->sectionResized(logical, newSize); });
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection& s, const QItemSelection& d) { m_->viewSelectionChanged(s, d); });
-    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { m_->viewCurrentChanged(current); });
-}
-
-ListView::~ListView() = default;
-
-ColumnHeader* ListView::AddColumn(const QString& text, int widthTwips, ListColumnAlignment alignment) {
-    return m_->addColumn(text, widthTwips, alignment);
-}
-
-int ListView::ColumnCount() const {
-    return m_->columns();
-}
-
-ColumnHeader* ListView::Column(int index) const {
-    if (index < 1 || index > m_->columns()) fail(ErrIndexOutOfBounds);
-    return m_->column(index - 1);
-}
-
-void ListView::ClearColumns() {
-    m_->clearColumns();
-}
-
-ListItem* ListView::Add(const QString& key, const QString& text) {
-    return m_->add(key, text);
-}
-
-void ListView::Remove(ListItem* item) {
-    if (item && item->owner_ == m_) m_->remove(item);
-}
-
-void ListView::Remove(int index) {
-    m_->remove(Item(index));
-}
-
-void ListView::Remove(const QString& key) {
-    m_->remove(Item(key));
-}
-
-void ListView::Clear() {
-    m_->clear();
-}
-
-int ListView::Count() const {
-    return m_->count();
-}
-
-ListItem* ListView::Item(int index) const {
-    if (index < 1 || index > m_->count()) fail(ErrIndexOutOfBounds);
-    m_->ensureOrder();
-    return m_->at(index - 1);
-}
-
-ListItem* ListView::Item(const QString& key) const {
-    ListItem* item = m_->byKey(key);
-    if (!item) fail(ErrElementNotFound);
-    return item;
-}
-
-ListItem* ListView::FindItem(const QString& key) const {
-    return m_->byKey(key);
-}
-
-ListItem* ListView::FindItemByValue(qint64 value) const {
-    m_->ensureOrder(); // the first of equal values is the first in display order
-    return m_->byValue(value);
-}
-
-int ListView::FindIndexByValue(qint64 value) const {
-    m_->ensureOrder();
-    const ListItem* item = m_->byValue(value);
-    return item ? item->pos_ + 1 : 0;
-}
-
-QString ListView::CellText(int index, int subItem) const {
-    if (index < 1 || index > m_->count() || subItem < 0) return {};
-    m_->ensureOrder();
-    const ListItem* item = m_->at(index - 1);
-    if (size_t(subItem) >= item->cells_.size()) return {};
-    return item->cells_[size_t(subItem)].text.left(CellTextLimit);
-}
-
-void ListView::BeginUpdate() {
-    m_->beginUpdate();
-}
-
-void ListView::EndUpdate() {
-    m_->endUpdate();
-}
-
-void ListView::Refresh() {
-    m_->flush();
-    viewport()->update();
-}
-
-ListItem* ListView::SelectedItem() const {
-    return m_->selectedItem();
-}
-
-void ListView::setSelectedItem(ListItem* item) {
-    if (item)
-        m_->setItemSelected(item, true);
-    else
-        m_->clearSelection();
-}
-
-QList<ListItem*> ListView::SelectedItems() const {
-    return m_->selectedItems();
-}
-
-bool ListView::MultiSelect() const {
-    return m_->multiSelect();
-}
-
-void ListView::setMultiSelect(bool multi) {
-    m_->setMultiSelect(multi);
-}
-
-bool ListView::Sorted() const {
-    return m_->sorted();
-}
-
-void ListView::setSorted(bool sorted) {
-    m_->setSortSettings(sorted, m_->sortKey(), m_->sortOrder());
-}
-
-int ListView::SortKey() const {
-    return m_->sortKey();
-}
-
-void ListView::setSortKey(int key) {
-    if (key < 0) fail(ErrInvalidPropertyValue);
-    m_->setSortSettings(m_->sorted(), key, m_->sortOrder());
-}
-
-ListSortOrder ListView::SortOrder() const {
-    return m_->sortOrder();
-}
-
-void ListView::setSortOrder(ListSortOrder order) {
-    m_->setSortSettings(m_->sorted(), m_->sortKey(), order);
-}
-
-void ListView::SortItems(const CompareFunction& compare) {
-    if (compare) m_->sortItems(compare);
-}
-
-int ListView::CompareText(const QString& a, const QString& b) {
-    return czechCollator().compare(a, b);
-}
-
-void ListView::setGridLines(bool on) {
-    gridLines_ = on;
-    viewport()->update();
-}
-
-QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index,
-                                                               const QEvent* event) const {
-    const QItemSelectionModel::SelectionFlags command = QTreeView::selectionCommand(index, event);
-    if (!keepSelection_ || MultiSelect()) return command;
-    // An empty spot, a deselecting ctrl-click: nothing would be selected afterwards.
-    const bool leavesNone =
-        command.testAnyFlags(QItemSelectionModel::Deselect | QItemSelectionModel::Toggle) ||
-        !command.testFlag(QItemSelectionModel::Select);
-    return index.isValid() && !leavesNone ? command : QItemSelectionModel::NoUpdate;
-}
-
-bool ListView::viewportEvent(QEvent* event) {
-    // Whatever the view paints or hit-tests must see the sorted order.
-    switch (event->type()) {
-    case QEvent::Paint:
-        m_->ensureOrder();
-        break;
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::MouseMove:
-    case QEvent::Wheel:
-    case QEvent::ToolTip:
-        m_->flush();
-        break;
-    default:
-        break;
-    }
-    return QTreeView::viewportEvent(event);
-}
-
-void ListView::keyPressEvent(QKeyEvent* event) {
-    m_->flush();
-    QTreeView::keyPressEvent(event);
-    emit KeyPress(event->key(), event->modifiers(), event->text());
-}
-
-void ListView::mousePressEvent(QMouseEvent* event) {
-    QTreeView::mousePressEvent(event);
-    const QModelIndex idx = indexAt(event->position().toPoint());
-    if (idx.isValid() && idx.row() < m_->count()) emit ItemClick(m_->at(idx.row()));
-}
-
-void ListView::mouseReleaseEvent(QMouseEvent* event) {
-    QTreeView::mouseReleaseEvent(event);
-    emit MouseUp(event->button(), event->modifiers(), viewport()->mapTo(this, event->position().toPoint()));
-}
-
-void ListView::mouseDoubleClickEvent(QMouseEvent* event) {
-    QTreeView::mouseDoubleClickEvent(event);
-    emit DblClick();
-}
-
-void ListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
-                       const QModelIndex& index) const {
-    QTreeView::drawRow(painter, option, index);
-    if (!gridLines_) return;
-    painter->save();
-    painter->setPen(palette().color(QPalette::Midlight));
-    const QRect r = option.rect;
-    painter->drawLine(r.left(), r.bottom(), r.right(), r.bottom());
-    const QHeaderView* h = header();
-    for (int c = 0; c < h->count(); ++c) {
-        const int x = h->sectionViewportPosition(c) + h->sectionSize(c) - 1;
-        painter->drawLine(x, r.top(), x, r.bottom());
-    }
-    painter->restore();
 }
