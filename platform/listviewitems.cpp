@@ -45,8 +45,9 @@ QString ListItem::Text() const {
 }
 
 void ListItem::setText(const QString& text) {
+    const bool differs = cells_[0].text != text;
     cells_[0].text = text;
-    owner_->cellChanged(this, 0, true);
+    owner_->textChanged(this, 0, differs);
 }
 
 QString ListItem::SubItem(int index) const {
@@ -56,8 +57,10 @@ QString ListItem::SubItem(int index) const {
 
 void ListItem::setSubItem(int index, const QString& text) {
     if (index < 1) fail(ErrInvalidPropertyValue);
-    cell(index, true).text = text;
-    owner_->cellChanged(this, index, true);
+    Cell& c = cell(index, true);
+    const bool differs = c.text != text;
+    c.text = text;
+    owner_->textChanged(this, index, differs);
 }
 
 qint32 ListItem::ForeColor() const {
@@ -66,7 +69,7 @@ qint32 ListItem::ForeColor() const {
 
 void ListItem::setForeColor(qint32 color) {
     cells_[0].color = color;
-    owner_->cellChanged(this, 0, false);
+    owner_->colorChanged();
 }
 
 qint32 ListItem::SubItemForeColor(int index) const {
@@ -77,7 +80,7 @@ qint32 ListItem::SubItemForeColor(int index) const {
 void ListItem::setSubItemForeColor(int index, qint32 color) {
     if (index < 1) fail(ErrInvalidPropertyValue);
     cell(index, true).color = color;
-    owner_->cellChanged(this, index, false);
+    owner_->colorChanged();
 }
 
 void ListItem::setValue(qint64 value) {

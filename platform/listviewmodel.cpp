@@ -161,6 +161,8 @@ ListItem* ListViewModel::add(const QString& key, const QString& text) {
         throw;
     }
     if (slot) *slot = item;
+    item->slot_ = nextSlot_++;
+    ranks_.clear(); // the new text has no rank yet
     const int row = count();
     if (!batch_) beginInsertRows(QModelIndex(), row, row);
     item->pos_ = row;
@@ -209,6 +211,8 @@ void ListViewModel::clear() {
     keys_.clear();
     values_.clear();
     valuesMade_ = false;
+    ranks_.clear();
+    nextSlot_ = 0;
     selected_.clear();
     current_ = pendingVisible_ = nullptr;
     sortDirty_.clear();
@@ -241,8 +245,9 @@ void ListViewModel::valueChanged(ListItem* item, qint64 oldValue) {
     values_.insert(item->value_, item);
 }
 
-void ListViewModel::cellChanged(ListItem* item, int cell, bool textChanged) {
-    if (textChanged && sorted_ && cell == sortKey_) markSortDirty(item);
+void ListViewModel::textChanged(ListItem* item, int cell, bool differs) {
+    if (sorted_ && cell == sortKey_) markSortDirty(item);
+    if (differs && size_t(cell) < ranks_.size()) ranks_[size_t(cell)].clear();
     cellsDirty_ = true;
     postFlush();
 }
@@ -300,24 +305,109 @@ void ListViewModel::sortNow() {
             order.insert(at, item);
         }
     } else {
-        // Collation keys once per item, then a plain stable sort on them.
-        const QCollator& coll = cz::Collator();
-        std::vector<std::pair<QCollatorSortKey, ListItem*>> keyed;
-        keyed.reserve(items_.size());
-        for (ListItem* item : items_)
-            keyed.emplace_back(coll.sortKey(sortText(item)), item);
-        if (sortOrder_ == lvwAscending)
-            std::stable_sort(keyed.begin(), keyed.end(),
-                             [](const auto& a, const auto& b) { return a.first.compare(b.first) < 0; });
-        else
-            std::stable_sort(keyed.begin(), keyed.end(),
-                             [](const auto& a, const auto& b) { return b.first.compare(a.first) < 0; });
-        order.reserve(keyed.size());
-        for (auto& k : keyed)
-            order.push_back(k.second);
+        // The column's collation ranks, then a stable counting sort on them:
+        // equal texts keep their order in either direction.
+        std::vector<quint32> made;
+        const std::vector<quint32>& rank = ranks(sortKey_, made);
+        const size_t n = items_.size();
+        std::vector<quint32> at(n);
+        quint32 top = 0;
+        for (size_t i = 0; i < n; ++i) {
+            at[i] = rank[items_[i]->slot_];
+            top = std::max(top, at[i]);
+        }
+        if (sortOrder_ == lvwDescending)
+            for (quint32& r : at)
+                r = top - r;
+        std::vector<size_t> start(size_t(top) + 2, 0);
+        for (const quint32 r : at)
+            ++start[r + 1];
+        for (size_t r = 1; r < start.size(); ++r)
+            start[r] += start[r - 1];
+        order.resize(n);
+        for (size_t i = 0; i < n; ++i)
+            order[start[at[i]]++] = items_[i];
     }
     orderValid_ = true;
     commitOrder(std::move(order));
+}
+
+// The ranks of a column's texts, kept in ranks_ for a column of the list;
+// for a sort key past the columns they are made into spare each time.
+const std::vector<quint32>& ListViewModel::ranks(int column, std::vector<quint32>& spare) {
+    if (column >= columns()) {
+        makeRanks(column, spare);
+        return spare;
+    }
+    if (ranks_.size() <= size_t(column)) ranks_.resize(size_t(column) + 1);
+    std::vector<quint32>& kept = ranks_[size_t(column)];
+    if (kept.empty()) makeRanks(column, kept);
+    return kept;
+}
+
+// Items already in the column's order, either way (as a fill in that order
+// leaves them): the ranks follow from comparing neighbours, without keys.
+bool ListViewModel::ranksFromOrder(int column, std::vector<quint32>& rank) const {
+    const QCollator& coll = cz::Collator();
+    const size_t n = items_.size();
+    std::vector<quint32> step(n, 0); // rank in the order as it stands
+    int direction = 0;
+    for (size_t i = 1; i < n; ++i) {
+        const int c = coll.compare(cellText(items_[i - 1], column), cellText(items_[i], column));
+        if (c != 0) {
+            const int d = c < 0 ? 1 : -1;
+            if (direction == 0)
+                direction = d;
+            else if (d != direction)
+                return false;
+        }
+        step[i] = step[i - 1] + (c != 0 ? 1 : 0);
+    }
+    const quint32 top = n ? step[n - 1] : 0;
+    rank.assign(nextSlot_, 0);
+    for (size_t i = 0; i < n; ++i)
+        rank[items_[i]->slot_] = direction < 0 ? top - step[i] : step[i];
+    return true;
+}
+
+void ListViewModel::makeRanks(int column, std::vector<quint32>& rank) {
+    if (ranksFromOrder(column, rank)) return;
+    const size_t n = items_.size();
+    // Each distinct text once: a column often repeats its texts (genres,
+    // languages, empty cells), and its collation key is the dear part.
+    QHash<QStringView, quint32> index;
+    index.reserve(qsizetype(n));
+    std::vector<const QString*> distinct;
+    std::vector<quint32> textOf(n);
+    for (size_t i = 0; i < n; ++i) {
+        const QString& text = cellText(items_[i], column);
+        const qsizetype before = index.size();
+        quint32& d = index[QStringView(text)];
+        if (index.size() != before) {
+            d = quint32(distinct.size());
+            distinct.push_back(&text);
+        }
+        textOf[i] = d;
+    }
+    const QCollator& coll = cz::Collator();
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(distinct.size());
+    for (const QString* text : distinct)
+        keys.push_back(coll.sortKey(*text));
+    std::vector<quint32> sorted(distinct.size());
+    for (size_t d = 0; d < sorted.size(); ++d)
+        sorted[d] = quint32(d);
+    std::sort(sorted.begin(), sorted.end(),
+              [&](quint32 a, quint32 b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<quint32> rankOf(distinct.size());
+    quint32 r = 0;
+    for (size_t k = 0; k < sorted.size(); ++k) {
+        if (k > 0 && keys[sorted[k - 1]].compare(keys[sorted[k]]) != 0) ++r;
+        rankOf[sorted[k]] = r;
+    }
+    rank.assign(nextSlot_, 0);
+    for (size_t i = 0; i < n; ++i)
+        rank[items_[i]->slot_] = rankOf[textOf[i]];
 }
 
 void ListViewModel::commitOrder(std::vector<ListItem*>&& order) {
@@ -353,6 +443,44 @@ void ListViewModel::sortItems(const ListView::CompareFunction& compare) {
     mergeSort(order, [&](const ListItem* a, const ListItem* b) { return compare(a->value_, b->value_) < 0; });
     orderValid_ = false;
     commitOrder(std::move(order));
+}
+
+void ListViewModel::sortItemsByKey(const ListView::KeyFunction& key, ListSortOrder order) {
+    ensureOrder();
+    const size_t n = items_.size();
+    std::vector<std::pair<double, ListItem*>> keyed;
+    keyed.reserve(n);
+    for (ListItem* item : items_)
+        keyed.emplace_back(key(item->value_), item);
+    const bool up = order == lvwAscending;
+    auto first = [up](double a, double b) { return up ? a < b : b < a; };
+    bool inOrder = true, reversed = true;
+    for (size_t i = 1; i < n && (inOrder || reversed); ++i) {
+        if (first(keyed[i].first, keyed[i - 1].first)) inOrder = false;
+        if (first(keyed[i - 1].first, keyed[i].first)) reversed = false;
+    }
+    std::vector<ListItem*> sorted;
+    sorted.reserve(n);
+    if (!inOrder && reversed) {
+        // In the opposite order (the same column sorted again the other way):
+        // the runs of equal keys in reverse, each keeping its own order.
+        for (size_t end = n; end > 0;) {
+            size_t begin = end - 1;
+            while (begin > 0 && keyed[begin - 1].first == keyed[begin].first)
+                --begin;
+            for (size_t i = begin; i < end; ++i)
+                sorted.push_back(keyed[i].second);
+            end = begin;
+        }
+    } else {
+        if (!inOrder)
+            std::stable_sort(keyed.begin(), keyed.end(),
+                             [&](const auto& a, const auto& b) { return first(a.first, b.first); });
+        for (const auto& k : keyed)
+            sorted.push_back(k.second);
+    }
+    orderValid_ = false;
+    commitOrder(std::move(sorted));
 }
 
 void ListViewModel::postFlush() {

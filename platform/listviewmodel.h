@@ -74,7 +74,12 @@ public:
     }
     ListItem* byValue(qint64 value) const;
     void valueChanged(ListItem* item, qint64 oldValue);
-    void cellChanged(ListItem* item, int cell, bool textChanged);
+    // A cell's text was set; differs when it is not the text it had.
+    void textChanged(ListItem* item, int cell, bool differs);
+    void colorChanged() { // inline: a recolouring sets every cell of the list
+        cellsDirty_ = true;
+        if (!flushPosted_ && !batch_) postFlush();
+    }
 
     // --- batches and order
     void beginUpdate() { ++batch_; }
@@ -82,6 +87,7 @@ public:
     void ensureOrder();
     void flush();
     void sortItems(const ListView::CompareFunction& compare);
+    void sortItemsByKey(const ListView::KeyFunction& key, ListSortOrder order);
     void setSortSettings(bool sorted, int key, ListSortOrder order);
     bool sorted() const { return sorted_; }
     int sortKey() const { return sortKey_; }
@@ -106,6 +112,9 @@ private:
     void forget(ListItem* item);
     void markSortDirty(ListItem* item);
     void sortNow();
+    const std::vector<quint32>& ranks(int column, std::vector<quint32>& spare);
+    void makeRanks(int column, std::vector<quint32>& ranks);
+    bool ranksFromOrder(int column, std::vector<quint32>& ranks) const;
     void commitOrder(std::vector<ListItem*>&& order);
     void postFlush();
     void pushSelectionToView();
@@ -113,10 +122,11 @@ private:
         const int c = cz::Collator().compare(a, b);
         return sortOrder_ == lvwAscending ? c < 0 : c > 0;
     }
-    const QString& sortText(const ListItem* item) const {
+    static const QString& cellText(const ListItem* item, int column) {
         static const QString empty;
-        return size_t(sortKey_) < item->cells_.size() ? item->cells_[size_t(sortKey_)].text : empty;
+        return size_t(column) < item->cells_.size() ? item->cells_[size_t(column)].text : empty;
     }
+    const QString& sortText(const ListItem* item) const { return cellText(item, sortKey_); }
 
     ListView* view_;
     std::vector<std::unique_ptr<ColumnHeader>> columns_;
@@ -143,6 +153,13 @@ private:
     bool sortPending_ = false;
     bool orderValid_ = false; // items other than sortDirty_ are in text order
     std::vector<ListItem*> sortDirty_;
+    // Collation ranks of each column's texts by ListItem::slot_: texts the
+    // collator finds equal share a rank, a lower rank sorts first. Made by
+    // the first full sort on a column and kept until one of its texts
+    // changes or an item is added, so that turning the order over or coming
+    // back to a column does not make the keys of every text again.
+    std::vector<std::vector<quint32>> ranks_; // by column; empty while not made
+    quint32 nextSlot_ = 0;
 
     bool multi_ = false;
     bool syncing_ = false; // the view's selection is being set from the items

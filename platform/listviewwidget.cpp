@@ -204,6 +204,10 @@ void ListView::SortItems(const CompareFunction& compare) {
     if (compare) m_->sortItems(compare);
 }
 
+void ListView::SortItemsByKey(const KeyFunction& key, ListSortOrder order) {
+    if (key) m_->sortItemsByKey(key, order);
+}
+
 int ListView::CompareText(const QString& a, const QString& b) {
     return cz::Collator().compare(a, b);
 }
