@@ -107,6 +107,7 @@ int ListView::Count() const {
 ListItem* ListView::Item(int index) const {
     if (index < 1 || index > m_->count()) fail(ErrIndexOutOfBounds);
     m_->ensureOrder();
+    m_->prefetchAfter(index - 1);
     return m_->at(index - 1);
 }
 
