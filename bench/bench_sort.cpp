@@ -119,8 +119,10 @@ void headerClicks(int n) {
     for (int round = 0; round < 3; ++round)
         for (int c = 1; c <= 7; ++c)
             for (const ListSortOrder dir : {lvwAscending, lvwDescending}) {
+                // a fill in the query's order, as at the start; the click then
+                // turns the order over: start from the other one
+                lv->setSorted(false);
                 w->NactiSeznamDVD(QStringLiteral("CZJM"));
-                // the click turns the order over: start from the other one
                 lv->setSortOrder(dir == lvwAscending ? lvwDescending : lvwAscending);
                 QApplication::processEvents();
                 first[c - 1][dir].push_back(timedClick(lv, c));
