@@ -93,6 +93,9 @@ public:
     void setForeColor(qint32 color);
     qint32 SubItemForeColor(int index) const;
     void setSubItemForeColor(int index, qint32 color);
+    // The item's colour, then each sub-item's in turn (1 .. SubItemCount()),
+    // as setForeColor and setSubItemForeColor would set them, in one call.
+    void setAllForeColors(qint32 color);
 
     // Application value (the Windows item's lParam). The list gives every new
     // item a value of its own (1, 2, 3, ... never reused); setValue replaces it.

@@ -83,6 +83,18 @@ void ListItem::setSubItemForeColor(int index, qint32 color) {
     owner_->colorChanged();
 }
 
+void ListItem::setAllForeColors(qint32 color) {
+    cells_[0].color = color;
+    for (size_t i = 1; i < cells_.size(); ++i) {
+        if (i >= size_t(owner_->columns())) {
+            owner_->colorChanged();
+            fail(ErrInvalidPropertyValue); // as setSubItemForeColor there
+        }
+        cells_[i].color = color;
+    }
+    owner_->colorChanged();
+}
+
 void ListItem::setValue(qint64 value) {
     const qint64 old = value_;
     value_ = value;

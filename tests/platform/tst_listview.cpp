@@ -263,6 +263,12 @@ private slots:
         QCOMPARE(m->index(0, 2).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
         it->setForeColor(0);
         QCOMPARE(m->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::black));
+        // all at once: the item's and each sub-item's set so far
+        it->setAllForeColors(lent);
+        QCOMPARE(it->ForeColor(), lent);
+        QCOMPARE(it->SubItemForeColor(1), lent);
+        QCOMPARE(it->SubItemForeColor(2), lent);
+        QCOMPARE(it->SubItemCount(), 2);
     }
 
     void columnWidthsInTwips() {
