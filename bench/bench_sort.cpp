@@ -1,16 +1,25 @@
 // The film list's numeric and date column sorts on 10 000 and 100 000 rows,
 // each beside std::sort of the same keys: once with the texts converted at
 // every comparison (the work the list's compare callbacks do), once with the
-// keys converted beforehand.
+// keys converted beforehand. Then each header click of the main window on a
+// catalogue of as many films (a tenth lent), as the user makes it: every
+// column in both directions, once as the first click after a fill and once
+// as the click that reverses it; medians of three rounds, the view repainted.
 //   bench_sort [N ...]     sizes to run (default 10000 100000)
+#include "bench/catalogue.h"
+#include "core/frmMaster.h"
+#include "core/mDatabase.h"
 #include "core/modSortLvw.h"
 
+#include "apppath.h"
 #include "listview.h"
 #include "vb.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -86,10 +95,61 @@ void run(int n) {
     baseline("date", dates, date, dateMs);
 }
 
+double timedClick(ListView* lv, int column) {
+    QElapsedTimer t;
+    t.start();
+    emit lv->ColumnClick(column);
+    QApplication::processEvents(); // the view takes the new order and paints
+    return t.nsecsElapsed() / 1e6;
+}
+
+void headerClicks(int n) {
+    QTemporaryDir dir;
+    QDir().mkpath(dir.filePath("data"));
+    SetAppPath(dir.path());
+    DBPath = dir.filePath("data/data.ddb");
+    bench::FillCatalogue(DBPath, n);
+    auto* w = new frmMaster;
+    w->show();
+    QApplication::processEvents();
+    ListView* lv = w->lvwList;
+
+    // [column][direction of the click]: the first click after a fill, the one reversing it
+    std::vector<double> first[7][2], again[7][2];
+    for (int round = 0; round < 3; ++round)
+        for (int c = 1; c <= 7; ++c)
+            for (const ListSortOrder dir : {lvwAscending, lvwDescending}) {
+                // a fill in the query's order, as at the start; the click then
+                // turns the order over: start from the other one
+                lv->setSorted(false);
+                w->NactiSeznamDVD(QStringLiteral("CZJM"));
+                lv->setSortOrder(dir == lvwAscending ? lvwDescending : lvwAscending);
+                QApplication::processEvents();
+                first[c - 1][dir].push_back(timedClick(lv, c));
+                again[c - 1][1 - dir].push_back(timedClick(lv, c));
+            }
+    std::printf("%d films: header click ms  (first after a fill / reversing it)\n", n);
+    std::printf("  %-16s %10s %10s %10s %10s\n", "column", "first asc", "first desc", "then asc",
+                "then desc");
+    for (int c = 1; c <= 7; ++c)
+        std::printf("  %s %10.1f %10.1f %10.1f %10.1f\n", qPrintable(lv->Column(c)->Text().leftJustified(16)),
+                    bench::Median(first[c - 1][lvwAscending]), bench::Median(first[c - 1][lvwDescending]),
+                    bench::Median(again[c - 1][lvwAscending]), bench::Median(again[c - 1][lvwDescending]));
+    std::fflush(stdout);
+    w->close();
+    QApplication::processEvents();
+    CloseConnection();
+    SetAppPath(QString());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The window keeps its column widths in the settings: not in the user's own.
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.path().toUtf8());
+    vb::PinLocalTimeZone(); // as the program starts
     QApplication app(argc, argv);
     std::vector<int> sizes;
     for (int i = 1; i < argc; ++i)
@@ -97,5 +157,7 @@ int main(int argc, char** argv) {
     if (sizes.empty()) sizes = {10000, 100000};
     for (int n : sizes)
         run(n);
+    for (int n : sizes)
+        headerClicks(n);
     return 0;
 }

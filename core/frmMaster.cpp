@@ -295,8 +295,13 @@ void frmMaster::ObnovitZaznam(long DVDID) {
 void frmMaster::Recolor() {
     ErrState err;
     lvwList->BeginUpdate();
-    for (int i = 1; i <= lvwList->Count(); ++i)
-        if (!Step(err, [&] { SetItemColor(lvwList, lvwList->Item(i)->Key(), 0); })) break;
+    for (int i = 1; i <= lvwList->Count(); ++i) {
+        ListItem* itm = lvwList->Item(i);
+        // Looking the row up by its key would find the row itself; only a
+        // row without a key would fail the look-up, and end the pass.
+        if (itm->Key().isEmpty()) break;
+        if (!Step(err, [&] { SetItemColor(itm, 0); })) break;
+    }
     lvwList->EndUpdate();
 }
 

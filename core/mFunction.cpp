@@ -14,9 +14,7 @@ void SetItemColor(ListView* lvw, const QString& key, qint32 color) {
 }
 
 void SetItemColor(ListItem* item, qint32 color) {
-    item->setForeColor(color);
-    for (int i = 1; i <= item->SubItemCount(); ++i)
-        item->setSubItemForeColor(i, color);
+    item->setAllForeColors(color); // the item's, then each sub-item's
 }
 
 QString GetJazykText(qint32 jazyk) {

@@ -82,18 +82,28 @@ void SortListView(ListView* lvw, short sortType) {
 
     // The list hands out values 1, 2, 3, ...: a table indexed by value is
     // the usual case, a hash the fallback for values set by hand.
-    if (count > 0 && hi - lo <= qint64(count) * 4) {
-        std::vector<double> table(size_t(hi - lo + 1), empty);
+    std::vector<double> table;
+    QHash<qint64, double> keys;
+    const bool dense = count > 0 && hi - lo <= qint64(count) * 4;
+    if (dense) {
+        table.assign(size_t(hi - lo + 1), empty);
         for (const auto& [value, k] : cells)
             table[size_t(value - lo)] = k;
-        auto at = [&](qint64 v) { return v < lo || v > hi ? empty : table[size_t(v - lo)]; };
-        lvw->SortItems([&](qint64 a, qint64 b) { return ordered(at(a), at(b), order); });
     } else {
-        QHash<qint64, double> keys;
         keys.reserve(count);
         for (const auto& [value, k] : cells)
             keys.insert(value, k);
-        lvw->SortItems(
-            [&](qint64 a, qint64 b) { return ordered(keys.value(a, empty), keys.value(b, empty), order); });
     }
+    auto keyOf = [&](qint64 v) {
+        if (!dense) return keys.value(v, empty);
+        return v < lo || v > hi ? empty : table[size_t(v - lo)];
+    };
+    // A number too large (NaN) compares equal to anything, which no order of
+    // the keys can give: only then the pairs are compared one by one.
+    const bool nan =
+        std::any_of(cells.begin(), cells.end(), [](const auto& c) { return std::isnan(c.second); });
+    if (nan)
+        lvw->SortItems([&](qint64 a, qint64 b) { return ordered(keyOf(a), keyOf(b), order); });
+    else
+        lvw->SortItemsByKey(keyOf, order);
 }

@@ -93,6 +93,9 @@ public:
     void setForeColor(qint32 color);
     qint32 SubItemForeColor(int index) const;
     void setSubItemForeColor(int index, qint32 color);
+    // The item's colour, then each sub-item's in turn (1 .. SubItemCount()),
+    // as setForeColor and setSubItemForeColor would set them, in one call.
+    void setAllForeColors(qint32 color);
 
     // Application value (the Windows item's lParam). The list gives every new
     // item a value of its own (1, 2, 3, ... never reused); setValue replaces it.
@@ -117,7 +120,8 @@ private:
     QString key_;
     std::vector<Cell> cells_; // [0] the item's text, [n] sub-item n
     qint64 value_;
-    int pos_ = -1; // 0-based row
+    int pos_ = -1;     // 0-based row
+    quint32 slot_ = 0; // its place in the model's per-item tables
     bool selected_ = false;
     bool sortDirty_ = false;
 };
@@ -180,6 +184,11 @@ public:
     // Sorted is left as it is.
     using CompareFunction = std::function<int(qint64 value1, qint64 value2)>;
     void SortItems(const CompareFunction& compare);
+    // The same order as SortItems with a callback that compares one number
+    // per item, key(value), ascending or descending: key is called once per
+    // item instead of twice per comparison. Keys must not be NaN.
+    using KeyFunction = std::function<double(qint64 value)>;
+    void SortItemsByKey(const KeyFunction& key, ListSortOrder order);
     // Compares two texts as the control's own sort does (<0, 0, >0).
     static int CompareText(const QString& a, const QString& b);
 

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -218,6 +219,15 @@ QString Join(const QStringList& parts, const QString& delimiter) {
 // --- numbers ---------------------------------------------------------------
 
 double Val(const QString& s) {
+    // Plain digits (a catalogue number) read at once: a list sorted by its
+    // numbers reads thousands.
+    if (!s.isEmpty() && s.size() <= 15 &&
+        std::all_of(s.begin(), s.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+        qint64 n = 0;
+        for (const QChar c : s)
+            n = n * 10 + (c.unicode() - u'0');
+        return double(n); // below 2^53: exact, as the general reading gives it
+    }
     // Drop what Val skips, then read the longest leading number.
     QByteArray t;
     t.reserve(s.size());
@@ -354,7 +364,48 @@ void PinLocalTimeZone() {
     tzset();
 }
 
+namespace {
+
+// The form DateToText writes ("8.12.2026", "8.12.2026 19:03:23") read by
+// hand: a list sorted by its dates reads thousands of them. False for any
+// other text, which the patterns of TextToDate then read.
+bool readWrittenDate(const QString& text, QDate& date, QTime& time) {
+    const QChar* p = text.constData();
+    const QChar* const end = p + text.size();
+    auto isDigit = [&] { return p < end && p->unicode() >= u'0' && p->unicode() <= u'9'; };
+    auto number = [&](int minDigits, int maxDigits, int& value) {
+        value = 0;
+        int digits = 0;
+        for (; isDigit() && digits < maxDigits; ++digits, ++p)
+            value = value * 10 + (p->unicode() - u'0');
+        return digits >= minDigits && !isDigit();
+    };
+    auto sign = [&](char16_t c) {
+        if (p == end || p->unicode() != c) return false;
+        ++p;
+        return true;
+    };
+    int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0;
+    if (!number(1, 2, day) || !sign(u'.') || !number(1, 2, month) || !sign(u'.') || !number(4, 4, year))
+        return false;
+    if (p < end && (!sign(u' ') || !number(1, 2, hour) || !sign(u':') || !number(2, 2, minute) ||
+                    !sign(u':') || !number(2, 2, second) || p < end))
+        return false;
+    date = QDate(year, month, day);
+    time = QTime(hour, minute, second);
+    return true;
+}
+
+} // namespace
+
 QDateTime TextToDate(const QString& text) {
+    QDate date;
+    QTime time;
+    if (readWrittenDate(text, date, time))
+        return date.isValid() && time.isValid() ? QDateTime(date, time) : QDateTime();
+    // Every form below has digits: an empty cell is no date at once.
+    if (std::none_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) return {};
+
     static const QRegularExpression czech(
         QStringLiteral("^\\s*([0-9]{1,2})\\.\\s*([0-9]{1,2})\\.\\s*([0-9]{4}|[0-9]{2})(?:\\s+([0-9]{1,2}):(["
                        "0-9]{2})(?::([0-9]{2}))?)?\\s*$"));
@@ -367,8 +418,6 @@ QDateTime TextToDate(const QString& text) {
         if (!m.capturedLength(first)) return QTime(0, 0);
         return QTime(m.captured(first).toInt(), m.captured(first + 1).toInt(), m.captured(first + 2).toInt());
     };
-    QDate date;
-    QTime time;
     if (QRegularExpressionMatch m = czech.match(text); m.hasMatch()) {
         date = QDate(yearOf(m.captured(3)), m.captured(2).toInt(), m.captured(1).toInt());
         time = timeOf(m, 4);

@@ -105,6 +105,26 @@ private slots:
         }
     }
 
+    // Clicking a column again turns its order over, but films with equal
+    // numbers (or no lend date) keep the order they had, as any sort does.
+    void equalCellsKeepTheirOrderEitherWay() {
+        const long alice = dir->insertClient("Alena");
+        dir->insertFilm("Alfa", {{"KatCisl", "5"}});
+        const long b = dir->insertFilm("Beta", {{"KatCisl", "3"}});
+        dir->insertFilm("Delta", {{"KatCisl", "5"}});
+        dir->insertFilm("Gama", {{"KatCisl", "5"}});
+        dir->insertLoan(alice, b, at(5, 1, 2026, 9, 0, 0));
+        ListView* lv = open()->lvwList;
+        click(1);
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Alfa", "Delta", "Gama", "Beta"}));
+        click(1);
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Beta", "Alfa", "Delta", "Gama"}));
+        click(5);
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Beta", "Alfa", "Delta", "Gama"}));
+        click(5);
+        QCOMPARE(testsupport::listColumn(lv, 1), QStringList({"Alfa", "Delta", "Gama", "Beta"}));
+    }
+
     void comparisonsReadAtMost31Characters() {
         ListView lv;
         lv.AddColumn("A");

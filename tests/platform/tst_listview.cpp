@@ -144,6 +144,40 @@ private slots:
         QCOMPARE(columnTexts(*lv), QStringList({"3", "2", "4", "1"})); // equal texts keep their order
     }
 
+    // Sorts keep each column's collation order from one sort to the next:
+    // a text changed or an item added meanwhile must sort by its text as it
+    // is now, and equal texts keep their order whichever way the column goes.
+    void resortsUseTheTextsAsTheyAreNow() {
+        auto lv = makeList();
+        lv->setSortKey(1);
+        // added in the column's order, equal texts among them
+        const QStringList texts{"ahoj", "AHOJ", "Cesta", "Ahoj", "Dech"};
+        const QStringList sorted{"ahoj", "AHOJ", "Ahoj", "Cesta", "Dech"};
+        for (const QString& t : sorted)
+            lv->Add("K" + QString::number(texts.indexOf(t) + 1), QString::number(texts.indexOf(t) + 1))
+                ->setSubItem(1, t);
+        lv->setSortOrder(lvwDescending);
+        lv->setSorted(true);
+        QCOMPARE(columnTexts(*lv), QStringList({"5", "3", "1", "2", "4"})); // not "4", "2", "1"
+        lv->setSortOrder(lvwAscending);
+        QCOMPARE(columnTexts(*lv), QStringList({"1", "2", "4", "3", "5"}));
+
+        lv->Item("K5")->setSubItem(1, "Abeceda");
+        lv->setSortOrder(lvwDescending);
+        QCOMPARE(columnTexts(*lv), QStringList({"3", "1", "2", "4", "5"}));
+        lv->Add("K6", "6")->setSubItem(1, "Bob");
+        lv->setSortOrder(lvwAscending);
+        QCOMPARE(columnTexts(*lv), QStringList({"5", "1", "2", "4", "6", "3"}));
+
+        // a soft hyphen alone sorts as an empty text does
+        auto hyphen = makeList();
+        for (const QString& t : {QString(), QString(QChar(0xAD)), QString("b")})
+            hyphen->Add("", t);
+        hyphen->setSortOrder(lvwDescending);
+        hyphen->setSorted(true);
+        QCOMPARE(columnTexts(*hyphen), QStringList({"b", "", QString(QChar(0xAD))}));
+    }
+
     void sortedListStaysSorted() {
         auto lv = makeList();
         lv->setSorted(true);
@@ -229,6 +263,12 @@ private slots:
         QCOMPARE(m->index(0, 2).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
         it->setForeColor(0);
         QCOMPARE(m->index(0, 0).data(Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::black));
+        // all at once: the item's and each sub-item's set so far
+        it->setAllForeColors(lent);
+        QCOMPARE(it->ForeColor(), lent);
+        QCOMPARE(it->SubItemForeColor(1), lent);
+        QCOMPARE(it->SubItemForeColor(2), lent);
+        QCOMPARE(it->SubItemCount(), 2);
     }
 
     void columnWidthsInTwips() {

@@ -78,6 +78,9 @@ private slots:
 
     void valReadsTheLeadingNumber() {
         QCOMPARE(Val("12a"), 12.0);
+        QCOMPARE(Val("007"), 7.0);
+        QCOMPARE(Val("123456789012345"), 123456789012345.0);
+        QCOMPARE(Val("12345678901234567890"), 12345678901234567890.0);
         QCOMPARE(Val(""), 0.0);
         QCOMPARE(Val("abc"), 0.0);
         QCOMPARE(Val(" 1 2"), 12.0);
@@ -162,7 +165,9 @@ private slots:
         QCOMPARE(TextToDate("1.2.99"), QDateTime(QDate(1999, 2, 1), QTime(0, 0)));
         QCOMPARE(TextToDate("1.2.05"), QDateTime(QDate(2005, 2, 1), QTime(0, 0)));
         QCOMPARE(TextToDate("7:30"), QDateTime(QDate(1899, 12, 30), QTime(7, 30)));
-        for (const char* no : {"", "abc", "31.2.2026", "8.12.2026 25:00", "12", "2026-13-01", "8.12.2026x"})
+        for (const char* no :
+             {"", "abc", "31.2.2026", "8.12.2026 25:00", "12", "2026-13-01", "8.12.2026x",
+              "8.12.2026 19:3:23", "8.12.20261", "8.12.2026 19:03:23 5", "31.2.2026 10:00:00"})
             QVERIFY2(!IsDate(no), no);
         QVERIFY(IsDate(" 8.12.2026 19:03:23 "));
     }
