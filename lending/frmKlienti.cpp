@@ -125,6 +125,9 @@ QListWidget* filmList(QWidget* parent, const char* name) {
     l->setObjectName(QLatin1String(name));
     l->setGeometry(TwipsRect(120, 600, 6060, 2760));
     l->setSelectionMode(QAbstractItemView::MultiSelection);
+    // One line of text each: measuring every title of a large catalogue to lay
+    // the list out took longer than reading the films.
+    l->setUniformItemSizes(true);
     return l;
 }
 
@@ -369,15 +372,21 @@ bool frmKlienti::FillFilms(QListWidget* list, const QString& sql) {
     ErrState err;
     list->clear();
     if (!OpenForReading(sql, QStringLiteral("Seznam filmů se nepodařilo z katalogu načíst."))) return false;
+    QStringList titles;
+    QList<qint32> ids;
     while (RecordsetHasRow()) {
         Step(err, [&] {
-            auto* entry = new QListWidgetItem(NullToStr(DBRecordset(QStringLiteral("CZJm")).Value()));
-            entry->setData(Qt::UserRole, vb::CLng(DBRecordset(QStringLiteral("DVDID")).Value()));
-            list->addItem(entry);
+            const QString title = NullToStr(DBRecordset(QStringLiteral("CZJm")).Value());
+            ids << vb::CLng(DBRecordset(QStringLiteral("DVDID")).Value());
+            titles << title;
         });
         if (!MoveNextRow(err)) break;
     }
     CloseConnection();
+    // All entries in one go: added one at a time, each made the view lay out anew.
+    list->addItems(titles);
+    for (int i = 0; i < ids.size(); ++i)
+        list->item(i)->setData(Qt::UserRole, ids[i]);
     return true;
 }
 

@@ -128,6 +128,9 @@ void frmTisknout::BuildList(const QString& sql, bool detailed) {
     if (read) {
         const QString page =
             (detailed ? htm::kHlavickaPodrobne : htm::kHlavickaSeznam) + HTMBuf + htm::kPaticka;
+        // Let go at once: a large catalogue's page runs to hundreds of megabytes,
+        // and nothing of it is needed once it is written.
+        HTMBuf.clear();
         const QString path = htm::PagePath();
         QString why;
         if (htm::WritePage(path, page, &why))

@@ -4,7 +4,8 @@
 // shows beside it in the data folder.
 #include <QString>
 
-// The body of the page being built: one row or block per film.
+// The body of the page being built: one row or block per film. Empty (its
+// memory let go) again once the page is written.
 extern QString HTMBuf;
 
 namespace htm {

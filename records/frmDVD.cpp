@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
+#include <QImage>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
@@ -402,14 +403,39 @@ void frmDVD::Command2_Click() {
 
 // --- pictures ----------------------------------------------------------------
 
+namespace {
+
+// The picture scaled to fit box, its aspect kept. A camera's photo is decoded
+// straight at about that size (JPEG scales while it decodes): decoding all of
+// its pixels only to throw most of them away made the editor slow to open.
+QImage fittedPicture(const QString& path, const QSize& box) {
+    QImageReader reader(path);
+    QSize fit = reader.size();
+    // The reader scales before it turns the picture upright.
+    const bool turned =
+        reader.autoTransform() && (reader.transformation() & QImageIOHandler::TransformationRotate90);
+    if (fit.isValid()) {
+        if (turned) fit.transpose();
+        fit = fit.scaled(box, Qt::KeepAspectRatio);
+        if (!fit.isEmpty()) reader.setScaledSize(turned ? fit.transposed() : fit);
+    }
+    QImage picture = reader.read();
+    if (picture.isNull()) return picture;
+    if (!fit.isValid()) fit = picture.size().scaled(box, Qt::KeepAspectRatio);
+    if (picture.size() != fit) picture = picture.scaled(fit, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
+
+} // namespace
+
 void frmDVD::showPicture(int index, const QString& path) {
     QLabel* img = imgObalDesk[index];
-    const QPixmap pixmap(path);
-    if (path.isEmpty() || pixmap.isNull()) {
+    const QImage picture = path.isEmpty() ? QImage() : fittedPicture(path, img->contentsRect().size());
+    if (picture.isNull()) {
         img->clear();
         return;
     }
-    img->setPixmap(pixmap.scaled(img->contentsRect().size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    img->setPixmap(QPixmap::fromImage(picture));
 }
 
 void frmDVD::openPicture(int index, QLabel* pathLabel, Picture& pic, const QString& settingKey) {

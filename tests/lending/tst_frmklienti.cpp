@@ -357,6 +357,36 @@ private slots:
         QCOMPARE(texts(w->lstPujcit), QStringList({"Dvojče", "Nový"}));
     }
 
+    // A list longer than the panel: each entry keeps its own film, and entries
+    // marked far apart are all lent.
+    void longFreeListKeepsEachFilm() {
+        const long me = dir->insertClient("Malý Tomáš");
+        // "Film 300" first: the list's order is not the films' order
+        dir->execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                     "INSERT INTO tDVD (CZJm, KatCisl) SELECT printf('Film %03d', 301 - i), i FROM n");
+        frmKlienti* w = open();
+        select(w, me);
+        clickToolbar(w, "keyHpujcka");
+        QCOMPARE(w->lstPujcit->count(), 300);
+        const QList<long> free = ids(w->lstPujcit);
+        for (int k = 1; k <= 300; ++k) {
+            QCOMPARE(w->lstPujcit->item(k - 1)->text(), QString::asprintf("Film %03d", k));
+            QCOMPARE(free[k - 1], long(301 - k));
+        }
+        for (int k : {2, 150, 299}) {
+            w->lstPujcit->scrollToItem(w->lstPujcit->item(k - 1));
+            mark(w->lstPujcit, QString::asprintf("Film %03d", k));
+        }
+        QCOMPARE(w->lstPujcit->selectedItems().size(), 3);
+        QTest::mouseClick(w->Command8, Qt::LeftButton);
+        QSet<long> lent;
+        for (const Row& r : loans()) {
+            QCOMPARE(r["P_UID"].toLong(), me);
+            lent << r["P_DVDID"].toLong();
+        }
+        QCOMPARE(lent, QSet<long>({299, 151, 2}));
+    }
+
     // The panel names its client; moving the selection under it (the keys
     // still reach the list) does not send the films to another client.
     void bulkLendGoesToThePanelsClient() {

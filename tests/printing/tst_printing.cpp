@@ -197,6 +197,8 @@ private slots:
 
         click(dlg->Command1); // Czech order: B, C, Č, H
         comparePage(kSimpleHeader + rBez + rCesta + rCelisti + rHad + kFooter);
+        // the written page is not kept in memory
+        QCOMPARE(HTMBuf.capacity(), 0);
         QVERIFY(dlg->isVisible()); // stays for the next list
         click(dlg->Command2);      // newest first
         comparePage(kSimpleHeader + rBez + rHad + rCesta + rCelisti + kFooter);
@@ -447,6 +449,7 @@ private slots:
         QCOMPARE(shellRec->count(), 0);
         QCOMPARE(boxes->count(), 1);
         QVERIFY(boxes->last().text.startsWith("Seznam nelze uložit do souboru " + pagePath()));
+        QCOMPARE(HTMBuf.capacity(), 0); // nor a page that could not be
         QCOMPARE(pageBytes(), QByteArray("last page"));
         QVERIFY(dlg->Command1->isEnabled());
         boxes->clear();

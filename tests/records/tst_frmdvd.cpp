@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -484,6 +485,50 @@ private slots:
         click(w, "cmdOpenObalPic");
         QVERIFY(w->lblObal->text().isEmpty() && w->imgObalDesk[0]->pixmap().isNull());
         QCOMPARE(GetSett("Covers", "?"), QString());
+    }
+
+    // A camera's photo is shown fitted to its frame, its aspect kept and upright,
+    // when chosen and when it comes back from the store.
+    void largePicturesFitTheirFrames() {
+        auto halves = [](const QString& path, QSize size, QImageIOHandler::Transformation turn) {
+            QImage img(size, QImage::Format_RGB32);
+            img.fill(Qt::blue);
+            for (int y = 0; y < size.height(); ++y)
+                for (int x = 0; x < size.width() / 2; ++x)
+                    img.setPixel(x, y, qRgb(255, 0, 0));
+            QImageWriter writer(path, "jpg");
+            writer.setTransformation(turn);
+            QVERIFY(writer.write(img));
+        };
+        const QString cover = dir->path() + "/foto.jpg";
+        const QString preview = dir->path() + "/nahled.jpg";
+        halves(cover, QSize(1600, 1200), QImageIOHandler::TransformationNone);
+        halves(preview, QSize(1200, 800), QImageIOHandler::TransformationRotate90); // shown 800 x 1200
+        auto check = [](QLabel* img, QSize upright, bool sideBySide) {
+            const QImage shown = img->pixmap().toImage();
+            QCOMPARE(shown.size(), upright.scaled(img->contentsRect().size(), Qt::KeepAspectRatio));
+            const QPoint red = sideBySide ? QPoint(shown.width() / 4, shown.height() / 2)
+                                          : QPoint(shown.width() / 2, shown.height() / 4);
+            const QPoint blue = sideBySide ? QPoint(shown.width() * 3 / 4, shown.height() / 2)
+                                           : QPoint(shown.width() / 2, shown.height() * 3 / 4);
+            QVERIFY(shown.pixelColor(red).red() > 200 && shown.pixelColor(red).blue() < 60);
+            QVERIFY(shown.pixelColor(blue).blue() > 200 && shown.pixelColor(blue).red() < 60);
+        };
+        filedialogs::Script dialogs;
+        dialogs.answer(cover);
+        dialogs.answer(preview);
+        frmDVD* w = open(0);
+        click(w, "cmdOpenObalPic");
+        click(w, "cmdOpenNahledPic");
+        check(w->imgObalDesk[0], QSize(1600, 1200), true);
+        check(w->imgObalDesk[1], QSize(800, 1200), false);
+        click(w, "cmdSave");
+
+        w = open(w->ID);
+        QCOMPARE(bytes(w->lblObal->text()), bytes(cover)); // stored as it was
+        QCOMPARE(bytes(w->lblNahled->text()), bytes(preview));
+        check(w->imgObalDesk[0], QSize(1600, 1200), true);
+        check(w->imgObalDesk[1], QSize(800, 1200), false);
     }
 
     void pictureLinks() {
