@@ -54,6 +54,7 @@ struct OpenFile {
     QByteArray salt, key;
     FileState state; // as it was opened, or as it was left when given back
     QHash<QString, QString> keyColumns; // lower-case table name -> its key column
+    qint64 cacheSizedFor = -1;          // the file's size when its page cache was sized
 };
 
 std::vector<OpenFile> kept;        // idle, newest last
@@ -167,6 +168,7 @@ OpenFile openFile(const QString& path, const QString& password, const FileState&
     f.state.writable = sqlite3_db_readonly(db, "main") == 0;
     if (f.state.writable && !IsDamaged(path)) reindexIfCollatorChanged(db);
     sizePageCache(db, state.size);
+    f.cacheSizedFor = state.size;
     f.db = db;
     db = nullptr; // kept
     return f;
@@ -206,6 +208,10 @@ sqlite3* TakeConnection(const QString& path, const QString& password) {
         // over it, damage): what the cache holds is read again.
         if (taken.state.size != now.size || taken.state.mtimeNs != now.mtimeNs)
             sqlite3_db_release_memory(taken.db);
+        if (taken.cacheSizedFor != now.size) { // the file grew (or shrank) since
+            sizePageCache(taken.db, now.size);
+            taken.cacheSizedFor = now.size;
+        }
         const int rc = readFirstPage(taken.db);
         if (rc != SQLITE_OK) {
             inUse.insert(taken.db, taken); // GiveBack decides whether it is kept
