@@ -159,7 +159,14 @@ void Recordset::Impl::readWholeTable(sqlite3* h, bool onlyKeysAtOpen) {
     for (const Column& c : cols)
         rules.push_back(c.rule);
     const long first = rows();
-    std::vector<quint32> byPlace(places.size(), 0);
+    std::vector<quint32> order(static_cast<size_t>(first) + places.size()); // rows' places in the store
+    for (long i = 0; i < first; ++i)
+        order[size_t(i)] = quint32(i);
+    // The table's pages pass once, in order: a few pages of cache do. Kept
+    // in the cache they would hold the whole table again beside its rows
+    // here, while the caller still holds what it made of the last read.
+    constexpr qint64 kScanCacheKiB = 256;
+    const CacheSizeFor small(h, -kScanCacheKiB);
     Stmt st;
     Prepare(h, selectPart + " FROM " + QuoteIdent(t.name) + " ORDER BY " + key, st);
     size_t next = 0; // rows come in key order, as the places now are
@@ -169,17 +176,14 @@ void Recordset::Impl::readWholeTable(sqlite3* h, bool onlyKeysAtOpen) {
         while (next < places.size() && places[next].first < k)
             ++next;
         if (next == places.size() || places[next].first != k) continue;
-        byPlace[places[next].second] = quint32(rows());
+        order[size_t(first) + places[next].second] = quint32(rows());
         store.appendRow(st.get(), rules);
         ++next;
     }
     if (rc != SQLITE_DONE && rc != SQLITE_ROW) FailStep(h, rc);
     if (rows() - first != long(places.size())) // both passes read in one transaction
         Fail(adErrProvider, QStringLiteral("Řádky tabulky '%1' se nepodařilo přečíst.").arg(t.name));
-    std::vector<quint32> order(static_cast<size_t>(rows()));
-    for (long i = 0; i < first; ++i)
-        order[size_t(i)] = quint32(i);
-    std::copy(byPlace.begin(), byPlace.end(), order.begin() + first);
+    std::vector<std::pair<qint64, quint32>>().swap(places); // its room, for the reordering
     store.reorder(order);
     flags.resize(size_t(rows()), 0);
 }

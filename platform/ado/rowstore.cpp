@@ -3,8 +3,6 @@
 #include "ado.h"
 #include "ado/failure.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -12,32 +10,22 @@
 namespace ado::detail {
 
 void Arena::clear() {
-    for (size_t i = 0; i < blocks_.size(); ++i) {
-        if (mapped_[i])
-            munmap(blocks_[i], kBlock);
-        else
-            std::free(blocks_[i]);
-    }
+    for (char* b : blocks_)
+        std::free(b);
     blocks_.clear();
-    mapped_.clear();
     used_ = room_ = 0;
 }
 
 quint32 Arena::alloc(size_t n, size_t align) {
     if (n > kBlock) { // a value of its own block
-        addBlock(static_cast<char*>(std::malloc(n)), false);
+        addBlock(static_cast<char*>(std::malloc(n)));
         used_ = room_ = 0;
         return quint32((blocks_.size() - 1) << kShift);
     }
     used_ = (used_ + align - 1) & ~(align - 1);
     if (used_ + n > room_) {
-        const bool first = blocks_.empty() && n <= kFirstBlock;
-        if (first) {
-            addBlock(static_cast<char*>(std::malloc(kFirstBlock)), false);
-        } else {
-            addBlock(mapBlock(), true);
-        }
-        room_ = first ? kFirstBlock : kBlock;
+        addBlock(static_cast<char*>(std::malloc(kBlock)));
+        room_ = kBlock;
         used_ = 0;
     }
     const size_t off = ((blocks_.size() - 1) << kShift) | used_;
@@ -51,36 +39,26 @@ quint32 Arena::append(const void* p, size_t n) {
     return off;
 }
 
-char* Arena::mapBlock() {
-    // Twice the size, so that a block on a whole 2 MB boundary fits: the
-    // system can then back it with one large page instead of 512 small ones,
-    // each of which costs a fault to touch.
-    void* m = mmap(nullptr, 2 * kBlock, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (m == MAP_FAILED) return nullptr;
-    const uintptr_t start = reinterpret_cast<uintptr_t>(m);
-    const uintptr_t aligned = (start + kBlock - 1) & ~uintptr_t(kBlock - 1);
-    if (aligned > start) munmap(m, aligned - start);
-    munmap(reinterpret_cast<void*>(aligned + kBlock), start + 2 * kBlock - aligned - kBlock);
-    madvise(reinterpret_cast<void*>(aligned), kBlock, MADV_HUGEPAGE);
-    return reinterpret_cast<char*>(aligned);
-}
-
-void Arena::addBlock(char* b, bool mapped) {
+void Arena::addBlock(char* b) {
     if (!b) throw std::bad_alloc();
     if (blocks_.size() >= (size_t(1) << (32 - kShift))) {
-        if (mapped)
-            munmap(b, kBlock);
-        else
-            std::free(b);
+        std::free(b);
         Fail(adErrProvider, QStringLiteral("Výsledek dotazu je příliš velký."));
     }
     blocks_.push_back(b);
-    mapped_.push_back(mapped);
 }
 
 Cell RowStore::intCell(qint64 v) {
     if (v >= INT32_MIN && v <= INT32_MAX) return Cell::make(CInt32, quint32(qint32(v)), 0);
     return Cell::make(CInt64, arena_.append(&v, sizeof v), 8);
+}
+
+Cell RowStore::bytesCell(CellType t, const void* p, quint32 n) {
+    if (n > Cell::kMaxLen) Fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
+    if (n > Cell::kInline) return Cell::make(t, arena_.append(p, n), n);
+    Cell c = Cell::make(t, 0, n);
+    if (n) std::memcpy(&c.off, p, n);
+    return c;
 }
 
 Cell RowStore::cellOf(sqlite3_stmt* st, int i, CellRule rule) {
@@ -99,14 +77,11 @@ Cell RowStore::cellOf(sqlite3_stmt* st, int i, CellRule rule) {
     case SQLITE_BLOB: {
         const int n = sqlite3_column_bytes(st, i);
         if (rule.blobAsSize) return Cell::make(CBlobRef, quint32(n), 0);
-        if (quint32(n) > Cell::kMaxLen) Fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
-        return Cell::make(CBytes, arena_.append(sqlite3_column_blob(st, i), size_t(n)), quint32(n));
+        return bytesCell(CBytes, sqlite3_column_blob(st, i), quint32(n));
     }
     default: {
         const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
-        const int n = sqlite3_column_bytes(st, i);
-        if (quint32(n) > Cell::kMaxLen) Fail(adErrProvider, QStringLiteral("Hodnota je příliš velká."));
-        return Cell::make(CText, arena_.append(p, size_t(n)), quint32(n));
+        return bytesCell(CText, p, quint32(sqlite3_column_bytes(st, i)));
     }
     }
 }

@@ -22,8 +22,10 @@ enum CellType : quint32 {
 };
 
 struct Cell {
-    quint32 off = 0; // place in the store; the value of a CInt32; the size of a CBlobRef
+    quint32 off = 0; // place in the store, or the bytes themselves when kInline fit; the value of a
+                     // CInt32; the size of a CBlobRef
     quint32 lenType = 0;
+    static constexpr quint32 kInline = sizeof(quint32);
 
     CellType type() const { return CellType(lenType >> 29); }
     quint32 len() const { return lenType & kMaxLen; }
@@ -31,9 +33,9 @@ struct Cell {
     static Cell make(CellType t, quint32 off, quint32 len) { return Cell{off, (quint32(t) << 29) | len}; }
 };
 
-// Blocks of bytes that never move. The first is small (most queries keep a
-// few rows); the next ones are 2 MB mappings of their own, which go back to
-// the system when the store is cleared.
+// Blocks of bytes that never move. They are small enough to come from the
+// heap, where the memory a previous result or the page cache let go is
+// taken again rather than touched anew.
 class Arena {
 public:
     Arena() = default;
@@ -48,14 +50,11 @@ public:
     char* at(quint32 off) const { return blocks_[off >> kShift] + (off & (kBlock - 1)); }
 
 private:
-    static constexpr int kShift = 21;
-    static constexpr size_t kBlock = size_t(1) << kShift;
-    static constexpr size_t kFirstBlock = size_t(64) << 10;
-    static char* mapBlock();
-    void addBlock(char* b, bool mapped);
+    static constexpr int kShift = 16;
+    static constexpr size_t kBlock = size_t(1) << kShift; // below glibc's threshold for a mapping of its own
+    void addBlock(char* b);
 
     std::vector<char*> blocks_;
-    std::vector<bool> mapped_;
     size_t used_ = 0;
     size_t room_ = 0; // of the last block
 };
@@ -86,10 +85,15 @@ public:
     // A cell of the statement's column i.
     Cell cellOf(sqlite3_stmt* st, int i, CellRule rule);
     Cell intCell(qint64 v);
+    Cell bytesCell(CellType t, const void* p, quint32 n);
 
     qint64 intValue(Cell c) const;
     double doubleValue(Cell c) const;
-    const char* bytes(Cell c) const { return arena_.at(c.off); }
+    // A text's or bytes' first byte: in the cell itself when they are short,
+    // so the pointer is good only while `c` is.
+    const char* bytes(const Cell& c) const {
+        return c.len() <= Cell::kInline ? reinterpret_cast<const char*>(&c.off) : arena_.at(c.off);
+    }
 
     void clear();
 
