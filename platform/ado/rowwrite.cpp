@@ -3,6 +3,8 @@
 #include "ado/recordset_p.h"
 #include "ado/statement.h"
 
+#include <algorithm>
+
 namespace ado {
 
 using namespace detail;
@@ -233,6 +235,10 @@ void Recordset::Impl::updateRow() {
         throw;
     }
     room.reset();
+    // A picture's pages are not read again soon, and held in the cache they
+    // make the next one's store spill pages before its commit.
+    if (std::any_of(pending.begin(), pending.end(), [](const Pending& p) { return p.set && p.spool; }))
+        sqlite3_db_release_memory(h);
     flags[size_t(pos)] &= quint8(~RowNew);
     resetEdit();
     resetChunks();
