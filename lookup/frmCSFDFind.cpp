@@ -280,9 +280,11 @@ QString frmCSFDFind::OdebratTagy(const QString& text) {
         {QStringLiteral("</b>"), QString()},
         {QStringLiteral("</i>"), QString()},
     };
+    // vb::Replace, not QString::replace: that moves the rest of the text
+    // again for every thousand matches, and a page can hold millions.
     QString out = text;
     for (const auto& [from, to] : replacements)
-        out.replace(from, to);
+        out = vb::Replace(out, from, to);
     return out;
 }
 
@@ -416,8 +418,9 @@ void frmCSFDFind::Command2_Click() {
         DoEvents();
 
         Step(err, [&] {
-            findZanr->setText(NajdiTextPolozky(QStringLiteral("<br>   <b>"), QStringLiteral("&nbsp;<br>"))
-                                  .replace(QStringLiteral(" / "), QStringLiteral(", ")));
+            findZanr->setText(
+                vb::Replace(NajdiTextPolozky(QStringLiteral("<br>   <b>"), QStringLiteral("&nbsp;<br>")),
+                            QStringLiteral(" / "), QStringLiteral(", ")));
         });
         DoEvents();
         redrawFrame();

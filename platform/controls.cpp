@@ -125,13 +125,14 @@ QString BoxText(const QPlainTextEdit* box) {
     QString shown = box->document()->toRawText();
     if (box->property(kSetText).isValid() && box->property(kShownText).toString() == shown)
         return box->property(kSetText).toString();
-    return shown.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return vb::Replace(shown, QString(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
 }
 
 void SetBoxText(QPlainTextEdit* box, const QString& text) {
-    QString shown = text;
     box->setProperty(kSetting, true); // a stored value is not cut to the box's limit
-    box->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    // vb::Replace: QString::replace moves the rest of the text again for
+    // every thousand line ends.
+    box->setPlainText(vb::Replace(text, QStringLiteral("\r\n"), QStringLiteral("\n")));
     box->setProperty(kSetting, QVariant());
     box->setProperty(kSetText, text);
     box->setProperty(kShownText, box->document()->toRawText());
