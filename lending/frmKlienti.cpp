@@ -68,6 +68,7 @@ QListWidget* filmList(QWidget* parent, const char* name) {
     l->setObjectName(QLatin1String(name));
     l->setGeometry(TwipsRect(120, 600, 6060, 2760));
     l->setSelectionMode(QAbstractItemView::MultiSelection);
+    ShowShortTexts(l);
     return l;
 }
 
@@ -175,6 +176,7 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     txtHistorie->setReadOnly(true);
     txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
+    WrapLongWords(txtHistorie);
     Command12 =
         pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, TwipsRect(5175, 90, 420, 420));
     Command11 =
@@ -301,7 +303,7 @@ bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
                QStringLiteral("Nepovolená operace:"));
         return false;
     }
-    const QString name = itm->SubItem(1);
+    const QString name = ShownText(itm->SubItem(1));
     const QString code = QStringLiteral(" (") + itm->Text() + QStringLiteral(")");
     QString text = prefix + name + code;
     // A caption too long for the label loses the end of the name, never the

@@ -146,8 +146,10 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     findRezie = Place(new QLineEdit(frmData), "findRezie", TwipsRect(boxLeft, rowTop[6], boxWidth, 315));
     findHerci = Place(new QPlainTextEdit(frmData), "findHerci", TwipsRect(boxLeft, rowTop[7], boxWidth, 720));
     findPopis = Place(new QPlainTextEdit(frmData), "findPopis", TwipsRect(boxLeft, rowTop[8], 3780, 1800));
-    for (QPlainTextEdit* memo : {findHerci, findPopis})
+    for (QPlainTextEdit* memo : {findHerci, findPopis}) {
         memo->setTabChangesFocus(true);
+        WrapLongWords(memo);
+    }
     picWenImgNahl = Place(new QLabel(frmData), "picWenImgNahl", TwipsRect(3990, 180, 1290, 1770));
     picWenImgNahl->setFrameShape(QFrame::Box);
     picWenImgNahl->setAlignment(Qt::AlignCenter);

@@ -213,6 +213,7 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     // Result list
     Frame1 = MakeFrame(this, "Frame1", QStringLiteral("Nalezeno záznamů:"), TwipsRect(45, 45, 5820, 2670));
     List1 = makeBox<QListWidget>(Frame1, "List1", TwipsRect(120, 270, 4290, 2280));
+    ShowShortTexts(List1);
     cmdDataGet = MakeButton(Frame1, "cmdDataGet", QStringLiteral("Načti"), TwipsRect(4530, 270, 1170, 375));
     cmdDataGet->setEnabled(false);
     Command1 = MakeButton(Frame1, "Command1", QStringLiteral("Konec"), TwipsRect(4530, 2175, 1170, 375));
@@ -257,6 +258,8 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     findRezie = makeBox<QLineEdit>(framData, "findRezie", box(rows[6]));
     findHerci = makeBox<QPlainTextEdit>(framData, "findHerci", box(rows[7]));
     findPopis = makeBox<QPlainTextEdit>(framData, "findPopis", box(rows[8]));
+    for (QPlainTextEdit* memo : {RichTextBox1, RichTextBox2, findHerci, findPopis})
+        WrapLongWords(memo);
     picWenImgNahl = MakeLabel(framData, "picWenImgNahl", QString(), TwipsRect(5940, 300, 2115, 2700));
     picWenImgNahl->setFrameShape(QFrame::StyledPanel);
     picWenImgNahl->setAlignment(Qt::AlignCenter);

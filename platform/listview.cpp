@@ -1,8 +1,8 @@
 #include "listview.h"
 
+#include "controls.h"
 #include "czcollate.h"
 #include <QAbstractTableModel>
-#include <QApplication>
 
 #include <QCollator>
 #include <QHash>
@@ -13,7 +13,6 @@
 #include <QMultiHash>
 #include <QPainter>
 #include <QSet>
-#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "err.h"
@@ -22,22 +21,6 @@
 #include "vb.h"
 
 namespace {
-
-// The row height comes from the first row's size hint. A cell filled from a
-// hostile page can hold a megabyte, and shaping all of it would take seconds
-// for a width no column shows: only its start is measured.
-class CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        constexpr qsizetype kMeasured = 1024;
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        if (opt.text.size() > kMeasured) opt.text.truncate(kMeasured);
-        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-        return style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), opt.widget);
-    }
-};
 
 enum : long {
     ErrInvalidPropertyValue = 380,
@@ -777,7 +760,9 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), m_(new ListViewModel(th
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
-    setItemDelegate(new CellDelegate(this));
+    // A cell filled from a hostile page can hold a megabyte, and shaping all
+    // of it at every repaint would take seconds for a width no column shows.
+    ShowShortTexts(this);
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

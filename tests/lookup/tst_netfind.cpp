@@ -338,6 +338,26 @@ private slots:
             QCOMPARE(CutCaptions(w).join(" | "), QString());
     }
 
+    void aLongWordWrapsAnywhere() {
+        // Every box of the look-ups wraps one long word anywhere: at word
+        // boundaries it costs the square of its length. The result list
+        // measures and paints only the start of a long title.
+        frmNetFind net;
+        frmCSFDFind film;
+        const QString word = "Začátek " + QString(3000, 'x');
+        for (QDialog* w : std::initializer_list<QDialog*>{&net, &film})
+            for (QPlainTextEdit* box : w->findChildren<QPlainTextEdit*>()) {
+                box->setPlainText(word);
+                QVERIFY2(box->wordWrapMode() == QTextOption::WrapAnywhere, qPrintable(box->objectName()));
+                box->setPlainText("Vánoce 1967 v pražském činžáku.");
+                QVERIFY2(box->wordWrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere,
+                         qPrintable(box->objectName()));
+            }
+        net.List1->addItems({QString(5000, 'x'), QString(1100, 'x')});
+        QCOMPARE(net.List1->sizeHintForIndex(net.List1->model()->index(0, 0)),
+                 net.List1->sizeHintForIndex(net.List1->model()->index(1, 0)));
+    }
+
     void resultRecognition() {
         frmNetFind f;
         f.show();
