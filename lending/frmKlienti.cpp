@@ -128,6 +128,7 @@ QListWidget* filmList(QWidget* parent, const char* name) {
     // One line of text each: measuring every title of a large catalogue to lay
     // the list out took longer than reading the films.
     l->setUniformItemSizes(true);
+    ShowShortTexts(l);
     return l;
 }
 
@@ -237,6 +238,7 @@ frmKlienti::frmKlienti(QWidget* parent) : QMainWindow(parent) {
     txtHistorie->setReadOnly(true);
     txtHistorie->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtHistorie->setPalette(QPalette()); // the text area keeps the usual colours
+    WrapLongWords(txtHistorie);
     Command12 =
         pictureButton(picHistorie, "Command12", QStyle::SP_BrowserReload, TwipsRect(5175, 90, 420, 420));
     Command11 =
@@ -363,7 +365,7 @@ bool frmKlienti::CaptionForClient(QLabel* label, const QString& prefix) {
                QStringLiteral("Nepovolená operace:"));
         return false;
     }
-    label->setText(captionText(label, prefix, itm->SubItem(1),
+    label->setText(captionText(label, prefix, ShownText(itm->SubItem(1)),
                                QStringLiteral(" (") + itm->Text() + QStringLiteral(")")));
     return true;
 }

@@ -82,7 +82,7 @@ void frmPujcDVD::ReadData() {
 }
 
 void frmPujcDVD::Init(qint32 DVDID, const QString& czTitle) {
-    setWindowTitle(QStringLiteral("Zapůjčit: ") + czTitle);
+    setWindowTitle(QStringLiteral("Zapůjčit: ") + ShownText(czTitle));
     dvdId_ = DVDID;
 }
 

@@ -42,6 +42,7 @@ QPlainTextEdit* multiLineBox(QWidget* parent, const char* name, int top, int hei
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
     LimitMultiLineBox(box, limit);
+    WrapLongWords(box);
     return box;
 }
 

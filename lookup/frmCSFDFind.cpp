@@ -146,8 +146,10 @@ frmCSFDFind::frmCSFDFind(QWidget* parent) : QDialog(parent) {
     findRezie = Place(new QLineEdit(frmData), "findRezie", TwipsRect(boxLeft, rowTop[6], boxWidth, 315));
     findHerci = Place(new QPlainTextEdit(frmData), "findHerci", TwipsRect(boxLeft, rowTop[7], boxWidth, 720));
     findPopis = Place(new QPlainTextEdit(frmData), "findPopis", TwipsRect(boxLeft, rowTop[8], 3780, 1800));
-    for (QPlainTextEdit* memo : {findHerci, findPopis})
+    for (QPlainTextEdit* memo : {findHerci, findPopis}) {
         memo->setTabChangesFocus(true);
+        WrapLongWords(memo);
+    }
     picWenImgNahl = Place(new QLabel(frmData), "picWenImgNahl", TwipsRect(3990, 180, 1290, 1770));
     picWenImgNahl->setFrameShape(QFrame::Box);
     picWenImgNahl->setAlignment(Qt::AlignCenter);
@@ -280,9 +282,11 @@ QString frmCSFDFind::OdebratTagy(const QString& text) {
         {QStringLiteral("</b>"), QString()},
         {QStringLiteral("</i>"), QString()},
     };
+    // vb::Replace, not QString::replace: that moves the rest of the text
+    // again for every thousand matches, and a page can hold millions.
     QString out = text;
     for (const auto& [from, to] : replacements)
-        out.replace(from, to);
+        out = vb::Replace(out, from, to);
     return out;
 }
 
@@ -416,8 +420,9 @@ void frmCSFDFind::Command2_Click() {
         DoEvents();
 
         Step(err, [&] {
-            findZanr->setText(NajdiTextPolozky(QStringLiteral("<br>   <b>"), QStringLiteral("&nbsp;<br>"))
-                                  .replace(QStringLiteral(" / "), QStringLiteral(", ")));
+            findZanr->setText(
+                vb::Replace(NajdiTextPolozky(QStringLiteral("<br>   <b>"), QStringLiteral("&nbsp;<br>")),
+                            QStringLiteral(" / "), QStringLiteral(", ")));
         });
         DoEvents();
         redrawFrame();

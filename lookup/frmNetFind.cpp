@@ -8,6 +8,7 @@
 #include "codepage.h"
 #include "controls.h"
 #include "doevents.h"
+#include "download.h"
 #include "err.h"
 #include "msgbox.h"
 #include "savefile.h"
@@ -25,6 +26,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cmath>
 
@@ -211,6 +213,7 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     // Result list
     Frame1 = MakeFrame(this, "Frame1", QStringLiteral("Nalezeno záznamů:"), TwipsRect(45, 45, 5820, 2670));
     List1 = makeBox<QListWidget>(Frame1, "List1", TwipsRect(120, 270, 4290, 2280));
+    ShowShortTexts(List1);
     cmdDataGet = MakeButton(Frame1, "cmdDataGet", QStringLiteral("Načti"), TwipsRect(4530, 270, 1170, 375));
     cmdDataGet->setEnabled(false);
     Command1 = MakeButton(Frame1, "Command1", QStringLiteral("Konec"), TwipsRect(4530, 2175, 1170, 375));
@@ -255,6 +258,8 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     findRezie = makeBox<QLineEdit>(framData, "findRezie", box(rows[6]));
     findHerci = makeBox<QPlainTextEdit>(framData, "findHerci", box(rows[7]));
     findPopis = makeBox<QPlainTextEdit>(framData, "findPopis", box(rows[8]));
+    for (QPlainTextEdit* memo : {RichTextBox1, RichTextBox2, findHerci, findPopis})
+        WrapLongWords(memo);
     picWenImgNahl = MakeLabel(framData, "picWenImgNahl", QString(), TwipsRect(5940, 300, 2115, 2700));
     picWenImgNahl->setFrameShape(QFrame::StyledPanel);
     picWenImgNahl->setAlignment(Qt::AlignCenter);
@@ -293,6 +298,12 @@ frmNetFind::frmNetFind(QWidget* parent) : QDialog(parent) {
     connect(WebBrowser1, &WebBrowser::DocumentComplete, this, &frmNetFind::WebBrowser1_DocumentComplete);
     connect(WebBrowser1, &WebBrowser::NavigateError, this, &frmNetFind::WebBrowser1_NavigateError);
     connect(WebBrowser1, &WebBrowser::ProgressChange, this, &frmNetFind::WebBrowser1_ProgressChange);
+    for (PageWait* wait : {&resultWait_, &productWait_}) {
+        wait->timer = new QTimer(this);
+        wait->timer->setSingleShot(true);
+    }
+    connect(resultWait_.timer, &QTimer::timeout, this, &frmNetFind::resultFailed);
+    connect(productWait_.timer, &QTimer::timeout, this, &frmNetFind::productFailed);
     connect(cmdDataGet, &QPushButton::clicked, this, &frmNetFind::cmdDataGet_Click);
     connect(Command1, &QPushButton::clicked, this, &frmNetFind::Command1_Click);
     connect(Command4, &QPushButton::clicked, this, &frmNetFind::Command4_Click);
@@ -309,6 +320,22 @@ QString frmNetFind::ResultPageUrl() {
 
 QString frmNetFind::ProductPageUrl(qint32 id) {
     return EShopRoot() + QStringLiteral("zbozi_video.php?id_zbozi=") + QString::number(id);
+}
+
+void frmNetFind::startWait(PageWait& wait) {
+    wait.loaded = false;
+    wait.timer->start(DownloadTimeLimit(Transfer::Page));
+}
+
+void frmNetFind::pageLoaded(PageWait& wait) {
+    // The first load only: a page that reloads itself gets no more time.
+    if (wait.loaded) return;
+    wait.loaded = true;
+    wait.timer->start(WebBrowser::ScriptTimeout());
+}
+
+void frmNetFind::endWait(PageWait& wait) {
+    wait.timer->stop();
 }
 
 void frmNetFind::setWindowTwips(int width, int height) {
@@ -373,18 +400,29 @@ void frmNetFind::wbrFind_BeforeNavigate2(const QString& address) {
     Frame2->show();
     Frame2->raise();
     setWindowTwips(6030, 3270);
+    // A page that reloads itself starts no new wait.
+    if (!resultWait_.timer->isActive()) startWait(resultWait_);
 }
 
 void frmNetFind::wbrFind_DocumentComplete(const QString& address) {
-    if (address != ResultPageUrl()) return;
+    if (!resultWait_.timer->isActive()) return;
+    // A result page that moved on to another address gives no list.
+    if (address != ResultPageUrl()) {
+        resultFailed();
+        return;
+    }
+    pageLoaded(resultWait_);
     // The status stays until the page has given its body.
     const int read = ++listReads_;
     wbrFind->RequestBodyHTML([this, read](const QString& body) {
         if (read != listReads_) return;
         if (body.isEmpty()) {
-            wbrFind_NavigateError(ResultPageUrl());
+            resultFailed();
             return;
         }
+        endWait(resultWait_);
+        // What the page would do next (reload, move on, spin) is not wanted.
+        wbrFind->Reset();
         setWindowTwips(6030, 3270);
         Frame2->hide();
         showList();
@@ -399,18 +437,28 @@ void frmNetFind::wbrFind_DocumentComplete(const QString& address) {
 }
 
 void frmNetFind::wbrFind_NavigateError(const QString& address) {
-    if (address == ResultPageUrl()) {
-        // Back to the search page, so the user can try again or leave.
-        MsgBox(QStringLiteral(
-                   "Výsledky hledání se nepodařilo načíst. Zkontrolujte připojení k Internetu a zkuste "
-                   "to znovu."),
-               vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
-        showSearchPage();
+    if (resultWait_.timer->isActive()) {
+        resultFailed();
     } else if (address == WebBrowser::AddressOf(searchPage_)) {
         MsgBox(QStringLiteral("Nelze zobrazit vyhledávací stránku %1.")
                    .arg(QDir::toNativeSeparators(searchPage_)),
                vb::vbExclamation);
     }
+}
+
+void frmNetFind::resultFailed() {
+    // Ended first: the message waits for the user, and what the page does
+    // meanwhile is no longer awaited.
+    endWait(resultWait_);
+    ++listReads_;
+    // A page still spinning would hold up the next one of the site.
+    wbrFind->Reset();
+    // Back to the search page, so the user can try again or leave.
+    showSearchPage();
+    MsgBox(
+        QStringLiteral("Výsledky hledání se nepodařilo načíst. Zkontrolujte připojení k Internetu a zkuste "
+                       "to znovu."),
+        vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
 }
 
 void frmNetFind::ZpracujSeznam() {
@@ -487,6 +535,7 @@ void frmNetFind::cmdDataGet_Click() {
     Frame2->show();
     Frame2->raise();
     Frame1->hide();
+    startWait(productWait_);
     WebBrowser1->Navigate(ProductPageUrl(chosen.first()->data(Qt::UserRole).toInt()));
 }
 
@@ -496,9 +545,10 @@ void frmNetFind::WebBrowser1_ProgressChange(int progress, int progressMax) {
 }
 
 void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
-    if (address.isEmpty() || address == QLatin1String("http:///") ||
+    if (!productWait_.timer->isActive() || address.isEmpty() || address == QLatin1String("http:///") ||
         address.contains(QLatin1String("null.htm")))
         return;
+    pageLoaded(productWait_);
     const int read = ++productReads_;
     WebBrowser1->RequestBodyHTML([this, read](const QString& body) {
         if (read != productReads_) return;
@@ -507,6 +557,9 @@ void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
             productFailed();
             return;
         }
+        endWait(productWait_);
+        // What the page would do next (reload, move on, spin) is not wanted.
+        WebBrowser1->Reset();
         RichTextBox2->setPlainText(body);
         Frame1->hide();
         Frame2->hide();
@@ -519,20 +572,25 @@ void frmNetFind::WebBrowser1_DocumentComplete(const QString& address) {
 }
 
 void frmNetFind::WebBrowser1_NavigateError(const QString& address) {
-    if (address.contains(QLatin1String("null.htm"))) return;
-    ++productReads_;
+    if (!productWait_.timer->isActive() || address.contains(QLatin1String("null.htm"))) return;
     productFailed();
 }
 
 void frmNetFind::productFailed() {
+    // Ended first: the message waits for the user, and what the page does
+    // meanwhile is no longer awaited.
+    endWait(productWait_);
+    ++productReads_;
+    // A page still spinning would hold up the next one of the site.
+    WebBrowser1->Reset();
     // Back to the list: another product can be chosen, or the look-up left.
+    framData->hide();
+    Frame2->hide();
+    showList();
     MsgBox(
         QStringLiteral("Stránku vybraného filmu se nepodařilo načíst. Zkontrolujte připojení k Internetu a "
                        "zkuste to znovu."),
         vb::vbExclamation, QStringLiteral("Hledání přerušeno:"));
-    framData->hide();
-    Frame2->hide();
-    showList();
 }
 
 void frmNetFind::showList() {
@@ -627,6 +685,11 @@ void frmNetFind::Command5_Click() {
 void frmNetFind::reject() {}
 
 void frmNetFind::closeEvent(QCloseEvent* event) {
+    // Nothing awaited any more: no message after the window has gone.
+    endWait(resultWait_);
+    endWait(productWait_);
+    ++listReads_;
+    ++productReads_;
     VlozitData = false;
     event->accept();
     done(QDialog::Rejected);

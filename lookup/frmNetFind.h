@@ -12,6 +12,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 class WebBrowser;
 
 class frmNetFind : public QDialog {
@@ -96,13 +97,27 @@ private:
     void Command4_Click();
     void Command5_Click();
     void showList();
+    void resultFailed();
     void productFailed();
     void showProgress(int progress, int progressMax);
     void setWindowTwips(int width, int height);
     void showSearchPage();
 
+    // A page the window waits for has the page download limit to load and
+    // then the script limit to hand over its body, each counted once however
+    // often it reloads or moves on; a timer that runs out fails it.
+    struct PageWait {
+        QTimer* timer = nullptr;
+        bool loaded = false;
+    };
+    void startWait(PageWait& wait);
+    void pageLoaded(PageWait& wait);
+    void endWait(PageWait& wait);
+
     QString searchPage_; // the search page wbrFind shows
     // Count of body reads asked for: an answer to an older one is stale.
     int listReads_ = 0;
     int productReads_ = 0;
+    PageWait resultWait_;  // from the result page's start until its list is read
+    PageWait productWait_; // from "Načti" until the product page is read
 };

@@ -120,20 +120,24 @@ private:
 
 WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
     view_ = new QWebEngineView(this);
-    page_ = new Page(this);
-    view_->setPage(page_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(view_);
-
-    // The local search page posts to the shop's address.
-    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 
     // The engine's own pop-up (back, forward, reload, page source, in
     // English) would lead the look-up's page astray: a text box gets the
     // edit entries of the program's other boxes, a selection its copy.
     view_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(view_, &QWidget::customContextMenuRequested, this, &WebBrowser::showEditMenu);
+    attachPage();
+}
+
+void WebBrowser::attachPage() {
+    page_ = new Page(this);
+    ++pageNumber_;
+    view_->setPage(page_);
+    // The local search page posts to the shop's address.
+    page_->settings()->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, true);
 
     // The events reach their handlers from Qt's own loop, never from inside
     // the engine's work: a handler may wait (a download, a script, DoEvents),
@@ -209,12 +213,25 @@ void WebBrowser::Stop() {
     page_->triggerAction(QWebEnginePage::Stop);
 }
 
+void WebBrowser::Reset() {
+    Page* old = page_;
+    busy_ = false;
+    attachPage();
+    // Its renderer goes with it, spinning or not.
+    delete old;
+}
+
 QString WebBrowser::LocationURL() const {
     return page_->url().toString();
 }
 
 void WebBrowser::post(std::function<void()> event) {
-    QMetaObject::invokeMethod(this, std::move(event), Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, page = pageNumber_, event = std::move(event)] {
+            if (page == pageNumber_) event();
+        },
+        Qt::QueuedConnection);
 }
 
 QVariant WebBrowser::RunScript(const QString& script) {
@@ -258,7 +275,8 @@ void WebBrowser::RequestBodyHTML(std::function<void(const QString&)> done) {
         if (!request || *answered) return;
         *answered = true;
         request->deleteLater();
-        post([done, body] { done(body); });
+        QMetaObject::invokeMethod(
+            this, [done, body] { done(body); }, Qt::QueuedConnection);
     };
     QTimer::singleShot(g_scriptTimeout, request, [finish] { finish(QString()); });
     connect(page_, &QWebEnginePage::renderProcessTerminated, request, [finish] { finish(QString()); });

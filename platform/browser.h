@@ -19,6 +19,11 @@ public:
     // An absolute local path or a web address ("about:blank" too).
     void Navigate(const QString& target);
     void Stop();
+    // Drops the page and whatever still runs in it, for a blank new one: a
+    // script that spins holds its renderer, and the site's next page would
+    // wait for it there. The old page's events that are still on their way
+    // are not reported.
+    void Reset();
     // Address of the document shown or being loaded; "" before the first.
     QString LocationURL() const;
     bool Busy() const { return busy_; }
@@ -57,9 +62,12 @@ signals:
 
 private:
     class Page;
+    void attachPage();
     void showEditMenu(const QPoint& pos);
+    // Reports an event of the page from Qt's loop, unless the page has been dropped meanwhile.
     void post(std::function<void()> event);
     QWebEngineView* view_;
-    Page* page_;
+    Page* page_ = nullptr;
+    int pageNumber_ = 0; // counts the pages, so an old one's events are known
     bool busy_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "vb.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+#include <QStyledItemDelegate>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QToolButton>
@@ -117,8 +119,23 @@ void BringForward(QWidget* window) {
 
 namespace {
 
+// Longer runs without a blank make a box wrap anywhere; shorter ones cost
+// little even at the square of their length.
+constexpr int kLongWord = 256;
+constexpr qsizetype kShownChars = 1024;
+
+bool holdsLongWord(QStringView text) {
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > kLongWord) return true;
+    }
+    return false;
+}
+
 // The text SetBoxText was given, and the box's own text right after.
 const char kSetText[] = "boxSetText";
+const char kWrapsLongWords[] = "boxWrapsLongWords"; // set by WrapLongWords
 const char kShownText[] = "boxShownText";
 const char kSetting[] = "boxSetting"; // true while SetBoxText puts its text in
 
@@ -139,13 +156,22 @@ QString BoxText(const QPlainTextEdit* box) {
     QString shown = box->document()->toRawText();
     if (box->property(kSetText).isValid() && box->property(kShownText).toString() == shown)
         return box->property(kSetText).toString();
-    return shown.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
+    return vb::Replace(shown, QString(QChar::ParagraphSeparator), QStringLiteral("\r\n"));
 }
 
 void SetBoxText(QPlainTextEdit* box, const QString& text) {
-    QString shown = text;
+    // vb::Replace: QString::replace moves the rest of the text again for
+    // every thousand line ends.
+    const QString shown = vb::Replace(text, QStringLiteral("\r\n"), QStringLiteral("\n"));
     box->setProperty(kSetting, true); // a stored value is not cut to the box's limit
-    box->setPlainText(shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    if (box->property(kWrapsLongWords).toBool()) {
+        // The wrap the text needs chosen while the box is empty, so the text
+        // is laid out once.
+        box->clear();
+        box->setWordWrapMode(holdsLongWord(shown) ? QTextOption::WrapAnywhere
+                                                  : QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+    box->setPlainText(shown);
     box->setProperty(kSetting, QVariant());
     box->setProperty(kSetText, text);
     box->setProperty(kShownText, box->document()->toRawText());
@@ -214,4 +240,55 @@ void SetControlText(QWidget* control, const QString& text) {
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         combo->setEditText(text);
     }
+}
+
+namespace {
+
+class ShortTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (option->text.size() > kShownChars) option->text = ShownText(option->text);
+    }
+};
+
+} // namespace
+
+void WrapLongWords(QPlainTextEdit* box) {
+    box->setProperty(kWrapsLongWords, true);
+    box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Decided before the box lays the change out: the switch itself lays out
+    // the whole text once.
+    QObject::connect(box->document(), &QTextDocument::contentsChange, box,
+                     [box](int position, int, int added) {
+                         QTextDocument* doc = box->document();
+                         const bool whole = position == 0 && added >= doc->characterCount() - 1;
+                         const bool anywhere = box->wordWrapMode() == QTextOption::WrapAnywhere;
+                         if (anywhere && !whole) return;
+                         // The change and as much on either side: a run too long that
+                         // passes through the change shows there.
+                         // (A handler before this one may have cut the change short.)
+                         const int end = doc->characterCount() - 1;
+                         QTextCursor around(doc);
+                         around.setPosition(whole ? 0 : qBound(0, position - kLongWord - 1, end));
+                         around.setPosition(whole ? end : qBound(0, position + added + kLongWord + 1, end),
+                                            QTextCursor::KeepAnchor);
+                         const bool longWord = holdsLongWord(around.selectedText());
+                         if (longWord != anywhere)
+                             box->setWordWrapMode(longWord ? QTextOption::WrapAnywhere
+                                                           : QTextOption::WrapAtWordBoundaryOrAnywhere);
+                     });
+}
+
+QString ShownText(const QString& text) {
+    if (text.size() <= kShownChars) return text;
+    const QString shown = vb::LeftChars(text, int(kShownChars));
+    return shown.size() == text.size() ? text : shown + QChar(0x2026);
+}
+
+void ShowShortTexts(QAbstractItemView* view) {
+    view->setItemDelegate(new ShortTextDelegate(view));
 }

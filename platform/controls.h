@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 
+class QAbstractItemView;
 class QGroupBox;
 class QIcon;
 class QLabel;
@@ -53,6 +54,21 @@ void SetBoxText(QPlainTextEdit* box, const QString& text);
 // is dropped. A longer text set by the program (a stored value) is kept whole.
 void LimitLineBox(QLineEdit* box, int limit);
 void LimitMultiLineBox(QPlainTextEdit* box, int limit);
+
+// A multi-line box wraps at blanks, and anywhere once it holds a word of
+// more than a few hundred characters: Qt lays out a word too long for the
+// line in time that grows with the square of its length (a megabyte took
+// over a minute), and such a word is cut anywhere all the same. The box goes
+// back to wrapping at blanks when its whole text is set anew without one.
+void WrapLongWords(QPlainTextEdit* box);
+
+// What a list, a caption or a title shows of a catalogue or page text: its
+// first 1024 characters (whole ones), "…" after a cut. No line shows more,
+// and measuring a megabyte takes a window seconds at every repaint.
+QString ShownText(const QString& text);
+// An item view that measures and paints each item's ShownText; the items
+// keep their whole text.
+void ShowShortTexts(QAbstractItemView* view);
 
 // The text of a line box, a multi-line box (as BoxText) or a combo box's edit
 // text; setting it shows a line box from its first character.

@@ -25,6 +25,9 @@ int g_timeLimit = 0; // 0: the limits of the kinds
 QList<QNetworkReply*> g_running;
 constexpr qint64 kDefaultSizeLimit = qint64(64) * 1024 * 1024;
 qint64 g_sizeLimit = kDefaultSizeLimit;
+// What the network side may hold for us before it stops reading: without a
+// bound it reads ahead of the file for as long as the server sends.
+constexpr qint64 kReadAhead = 256 * 1024;
 
 // The address as the Windows call saw it: ANSI text, with what is not ASCII
 // percent-encoded by its windows-1250 byte (a character the code page lacks
@@ -123,6 +126,7 @@ bool URLDownloadToFile(const QString& url, const QString& file, Transfer kind) {
                           QStringLiteral("Mozilla/5.0 (compatible; ZorvDVD)"));
 
         std::unique_ptr<QNetworkReply> reply(manager.get(request));
+        reply->setReadBufferSize(kReadAhead);
         const auto status = [&reply] {
             return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         };

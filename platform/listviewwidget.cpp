@@ -1,5 +1,6 @@
 #include "listview.h"
 
+#include "controls.h"
 #include "listviewmodel.h"
 #include <QApplication>
 #include <QHeaderView>
@@ -7,29 +8,9 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyledItemDelegate>
 
 using namespace listview;
 
-namespace {
-
-// The row height comes from the first row's size hint. A cell filled from a
-// hostile page can hold a megabyte, and shaping all of it would take seconds
-// for a width no column shows: only its start is measured.
-class CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        constexpr qsizetype kMeasured = 1024;
-        QStyleOptionViewItem opt = option;
-        initStyleOption(&opt, index);
-        if (opt.text.size() > kMeasured) opt.text.truncate(kMeasured);
-        const QStyle* style = opt.widget ? opt.widget->style() : QApplication::style();
-        return style->sizeFromContents(QStyle::CT_ItemViewItem, &opt, QSize(), opt.widget);
-    }
-};
-
-} // namespace
 
 // ---------------------------------------------------------------- ListView
 
@@ -39,7 +20,9 @@ ListView::ListView(QWidget* parent) : QTreeView(parent), m_(new ListViewModel(th
     setItemsExpandable(false);
     setExpandsOnDoubleClick(false);
     setUniformRowHeights(true);
-    setItemDelegate(new CellDelegate(this));
+    // A cell filled from a hostile page can hold a megabyte, and shaping all
+    // of it at every repaint would take seconds for a width no column shows.
+    ShowShortTexts(this);
     setAllColumnsShowFocus(true);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -143,15 +143,20 @@ QString Replace(const QString& expression, const QString& find, const QString& r
                 int count, CompareMethod compare) {
     if (start < 1 || count < -1) raiseInvalidArgument();
     if (start > expression.size()) return QString();
-    QString r = expression.mid(start - 1);
-    if (find.isEmpty() || count == 0) return r;
-    qsizetype pos = 0;
+    const QStringView rest = QStringView(expression).mid(start - 1);
+    if (find.isEmpty() || count == 0) return rest.toString();
+    // Built in one pass: replacing in place moves the whole tail for every match.
+    QString r;
+    r.reserve(rest.size());
+    qsizetype from = 0;
     int done = 0;
-    while ((count == -1 || done < count) && (pos = r.indexOf(find, pos, cs(compare))) >= 0) {
-        r.replace(pos, find.size(), replaceWith);
-        pos += replaceWith.size();
-        ++done;
+    for (qsizetype at; (count == -1 || done < count) && (at = rest.indexOf(find, from, cs(compare))) >= 0;
+         ++done) {
+        r += rest.mid(from, at - from);
+        r += replaceWith;
+        from = at + find.size();
     }
+    r += rest.mid(from);
     return r;
 }
 

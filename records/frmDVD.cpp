@@ -5,6 +5,7 @@
 #include "core/mDatabase.h"
 #include "core/mDialog.h"
 
+#include "controls.h"
 #include "err.h"
 #include "msgbox.h"
 #include "savefile.h"
@@ -101,6 +102,7 @@ QPlainTextEdit* memoBox(const char* name, QWidget* parent, int x, int y, int wid
     auto* box = make(new QPlainTextEdit, name, parent, x, y, width, height);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
+    WrapLongWords(box);
     return box;
 }
 
@@ -209,6 +211,7 @@ void frmDVD::buildPage0(QWidget* page) {
     picZanr->setAutoFillBackground(true);
     lstZanr = make(new QListWidget, "lstZanr", picZanr, 1, 1, 278, 192);
     lstZanr->setSelectionMode(QAbstractItemView::MultiSelection);
+    ShowShortTexts(lstZanr);
     Command2 = iconButton(QStyle::SP_DialogApplyButton, "Command2", picZanr, 216, 196);
     Command3 = iconButton(QStyle::SP_DialogCloseButton, "Command3", picZanr, 248, 196);
     picZanr->hide();

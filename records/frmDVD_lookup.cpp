@@ -20,7 +20,8 @@
 
 QString frmDVD::ZkratitStat(const QString& stat) {
     QString text = stat;
-    if (text.size() > 24) text.replace(QStringLiteral("Spojené království"), QStringLiteral("Eng"));
+    if (text.size() > 24)
+        text = vb::Replace(text, QStringLiteral("Spojené království"), QStringLiteral("Eng"));
     if (text.size() > 24) text = text.left(23);
     return text;
 }

@@ -485,6 +485,36 @@ private slots:
         QCOMPARE(dir->scalar("SELECT COUNT(*) FROM tPujcky WHERE PDatVraceni IS NULL").toLong(), 2);
     }
 
+    void aLongTitleWrapsAnywhere() {
+        // A title of one long word: the history wraps it anywhere (at word
+        // boundaries it costs the square of its length), the lists measure
+        // and paint only its start.
+        const long me = dir->insertClient("Malý");
+        const long a = dir->insertFilm(QString(5000, 'x'));
+        dir->insertFilm(QString(1100, 'x'));
+        dir->insertLoan(me, a, at(1, 1, 2025), at(2, 1, 2025));
+        const long other = dir->insertClient("Jiný");
+        dir->insertLoan(other, dir->insertFilm("Beta"), at(1, 1, 2025), at(3, 1, 2025));
+        frmKlienti* w = open();
+        select(w, me);
+        clickToolbar(w, "ShowUserHistory");
+        QVERIFY(w->txtHistorie->toPlainText().startsWith(QString(5000, 'x') + " vráceno : "));
+        QCOMPARE(w->txtHistorie->wordWrapMode(), QTextOption::WrapAnywhere);
+        clickToolbar(w, "keyHpujcka");
+        const auto width = [w](int length) {
+            const QList<QListWidgetItem*> found =
+                w->lstPujcit->findItems(QString(length, 'x'), Qt::MatchExactly);
+            return found.isEmpty()
+                       ? -1
+                       : w->lstPujcit->sizeHintForIndex(w->lstPujcit->indexFromItem(found[0])).width();
+        };
+        QVERIFY(width(5000) > 0);
+        QCOMPARE(width(5000), width(1100));
+        select(w, other);
+        clickToolbar(w, "ShowUserHistory");
+        QCOMPARE(w->txtHistorie->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+
     // A loan write the catalogue refuses: a box, the loans before it stay, the
     // rest are not tried and the panel shows what is free now.
     // Lists that cannot be read are said; no panel shows an empty list as

@@ -1,6 +1,7 @@
 #include "apppath.h"
 #include "browser.h"
 #include "captions.h"
+#include "download.h"
 #include "httpserver.h"
 #include "lookup/frmCSFDFind.h"
 #include "lookup/frmFindObal.h"
@@ -23,6 +24,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTimer>
@@ -336,6 +338,26 @@ private slots:
             QCOMPARE(CutCaptions(w).join(" | "), QString());
     }
 
+    void aLongWordWrapsAnywhere() {
+        // Every box of the look-ups wraps one long word anywhere: at word
+        // boundaries it costs the square of its length. The result list
+        // measures and paints only the start of a long title.
+        frmNetFind net;
+        frmCSFDFind film;
+        const QString word = "Začátek " + QString(3000, 'x');
+        for (QDialog* w : std::initializer_list<QDialog*>{&net, &film})
+            for (QPlainTextEdit* box : w->findChildren<QPlainTextEdit*>()) {
+                box->setPlainText(word);
+                QVERIFY2(box->wordWrapMode() == QTextOption::WrapAnywhere, qPrintable(box->objectName()));
+                box->setPlainText("Vánoce 1967 v pražském činžáku.");
+                QVERIFY2(box->wordWrapMode() == QTextOption::WrapAtWordBoundaryOrAnywhere,
+                         qPrintable(box->objectName()));
+            }
+        net.List1->addItems({QString(5000, 'x'), QString(1100, 'x')});
+        QCOMPARE(net.List1->sizeHintForIndex(net.List1->model()->index(0, 0)),
+                 net.List1->sizeHintForIndex(net.List1->model()->index(1, 0)));
+    }
+
     void resultRecognition() {
         frmNetFind f;
         f.show();
@@ -519,6 +541,75 @@ private slots:
         QVERIFY(f.close());
         QVERIFY(!f.VlozitData);
         QVERIFY(f.isHidden());
+    }
+
+    void pagesThatNeverSettleFail_data() {
+        QTest::addColumn<bool>("product"); // the product page, else the result page
+        QTest::addColumn<QByteArray>("page");
+        // Each stays "loading" for ever unless the window gives up on it.
+        QTest::newRow("result spins while loading")
+            << false << QByteArray("<html><body>Výsledky<script>for (;;) {}</script></body></html>");
+        QTest::newRow("result moves elsewhere")
+            << false
+            << QByteArray("<html><body><script>location.replace('/jinde.php');</script></body></html>");
+        QTest::newRow("product spins once loaded")
+            << true << QByteArray("<html><body onload='for (;;) {}'>Žánr:</body></html>");
+        QTest::newRow("product reloads itself")
+            << true
+            << QByteArray("<html><head><script>setTimeout(function () { location.reload(); }, 300);</script>"
+                          "</head><body>Žánr: <img src='/pomalu.gif'></body></html>");
+    }
+    void pagesThatNeverSettleFail() {
+        QFETCH(bool, product);
+        QFETCH(QByteArray, page);
+        server_->route("/jinde.php", "<html><body>Jinde</body></html>", "text/html; charset=utf-8");
+        HttpServer::Response slow;
+        slow.body = "GIF89a";
+        slow.contentType = "image/gif";
+        slow.delayMs = 5000;
+        server_->route("/pomalu.gif", slow);
+        // Small limits for the page that fails: 0.7 s to load, then 0.5 s to
+        // hand over its body; the usual ones for the pages before and after.
+        const auto shortLimits = [](bool on) {
+            SetDownloadTimeLimit(on ? 700 : 0);
+            WebBrowser::SetScriptTimeout(on ? 500 : 0);
+        };
+        const auto restore = qScopeGuard([&] { shortLimits(false); });
+        frmNetFind f;
+        f.show();
+        QVERIFY(waitForSearchPage(f, "finddvd.htm"));
+        if (!product) {
+            shortLimits(true);
+            showResults(f, page);
+            QVERIFY(waitFor([&] { return boxes_->count() == 1; }));
+            shortLimits(false);
+            QVERIFY(boxes_->last().text.startsWith("Výsledky hledání se nepodařilo načíst."));
+            QVERIFY(waitForSearchPage(f, "finddvd.htm"));
+            QVERIFY(!f.Frame2->isVisible());
+            // The window goes on working.
+            showResults(f, resultPage({link(1, "Kolja")}));
+            QVERIFY(waitForList(f));
+            QCOMPARE(listTexts(f), QStringList{"Kolja"});
+        } else {
+            showResults(f, resultPage({link(1, "Kolja")}));
+            QVERIFY(waitForList(f));
+            server_->route("/zbozi_video.php?id_zbozi=1", page, "text/html; charset=utf-8");
+            f.List1->setCurrentRow(0);
+            shortLimits(true);
+            QTest::mouseClick(f.cmdDataGet, Qt::LeftButton);
+            QVERIFY(waitFor([&] { return boxes_->count() == 1; }));
+            shortLimits(false);
+            QVERIFY(boxes_->last().text.startsWith("Stránku vybraného filmu se nepodařilo načíst."));
+            QVERIFY(f.Frame1->isVisible());
+            QVERIFY(!f.Frame2->isVisible());
+            QVERIFY(!f.framData->isVisible());
+            // Another try of the same site is not held up by the page before.
+            server_->route("/zbozi_video.php?id_zbozi=1", productPage(QString()), "text/html; charset=utf-8");
+            QTest::mouseClick(f.cmdDataGet, Qt::LeftButton);
+            QVERIFY(waitForParse(f));
+            QCOMPARE(f.findCZ->text(), QString("Pelíšky"));
+        }
+        QCOMPARE(boxes_->count(), 1);
     }
 
     void progressShowsPercent() {

@@ -4,7 +4,13 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QSemaphore>
 #include <QTcpServer>
+#include <QThread>
+#include <QTimer>
+
+#include <functional>
+#include <utility>
 
 using testsupport::HttpServer;
 
@@ -18,6 +24,37 @@ void writeFile(const QString& path, const QByteArray& bytes) {
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
+
+// A test server on a thread of its own, set up there by `setup`.
+class ServerThread : public QThread {
+public:
+    explicit ServerThread(std::function<void(HttpServer&)> setup) : setup_(std::move(setup)) {
+        start();
+        ready_.acquire();
+    }
+    ~ServerThread() override {
+        quit();
+        wait();
+    }
+    HttpServer* server() const { return server_; }
+    QString url(const QString& path) const { return base_ + path; }
+
+protected:
+    void run() override {
+        HttpServer server;
+        setup_(server);
+        base_ = server.baseUrl();
+        server_ = &server;
+        ready_.release();
+        exec();
+    }
+
+private:
+    std::function<void(HttpServer&)> setup_;
+    QSemaphore ready_;
+    HttpServer* server_ = nullptr;
+    QString base_;
+};
 } // namespace
 
 class TestDownload : public QObject {
@@ -163,6 +200,37 @@ private slots:
         QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), QStringList{"dvdver.inf"});
         SetDownloadSizeLimit(0);
         QCOMPARE(DownloadSizeLimit(), qint64(64) * 1024 * 1024);
+    }
+
+    void endlessAnswerIsNotReadAheadOfTheFile() {
+        // A server that sends as fast as it is read, on a thread of its own,
+        // while this one is held up: the network side takes no more than a
+        // little ahead of the file, so the connection holds the server back,
+        // and the download fails once past the limit.
+        ServerThread thread([](HttpServer& server) {
+            HttpServer::Response endless;
+            endless.body = QByteArray(256 * 1024, 'e');
+            endless.contentType = "image/jpeg";
+            endless.endless = true;
+            server.route("/endless.jpg", endless);
+        });
+        constexpr qint64 limit = 1024 * 1024;
+        constexpr qint64 farAhead = 64 * 1024 * 1024;
+        SetDownloadSizeLimit(limit);
+        QTimer busy;
+        connect(&busy, &QTimer::timeout, this, [&] {
+            if (thread.server()->bodyBytesSent() == 0) return;
+            busy.stop();
+            // Held up until the server is held back too, or far ahead.
+            for (qint64 last = -1, now = 0; now != last && now < farAhead; QThread::msleep(200))
+                last = std::exchange(now, thread.server()->bodyBytesSent());
+        });
+        busy.start(1);
+        QVERIFY(!URLDownloadToFile(thread.url("/endless.jpg"), file_, Transfer::Picture));
+        const qint64 sent = thread.server()->bodyBytesSent();
+        QVERIFY2(sent < limit + 32 * 1024 * 1024, qPrintable(QString::number(sent)));
+        QCOMPARE(readAll(file_), QByteArray("earlier"));
+        QCOMPARE(QDir(dir_.path()).entryList(QDir::Files), QStringList{"dvdver.inf"});
     }
 
     void refusedConnectionFails() {

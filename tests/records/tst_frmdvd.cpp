@@ -5,6 +5,7 @@
 #include "core/mDatabase.h"
 #include "core/schema.h"
 
+#include "controls.h"
 #include "filedialogs.h"
 #include "filesizelimit.h"
 #include "fixtures.h"
@@ -14,7 +15,9 @@
 #include "testmain.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QImageWriter>
@@ -282,6 +285,37 @@ private slots:
         QCOMPARE(r["Poznamka"].toString(), QString("p1\r\np23"));
         QCOMPARE(r["Herci"].toString(), QString("Herec 1\r\nHerec 2\r\n"));
         QCOMPARE(r["Obsah"].toString(), obsah);
+    }
+
+    void aLongWordWrapsAnywhere() {
+        // Laid out at word boundaries, one long word costs the square of its
+        // length; the boxes wrap it anywhere, and the lists measure and paint
+        // only the start of a long name.
+        const long id = dir->insertFilm("Kolja", {{"Obsah", "Začátek " + QString(3000, 'x') + " konec"}});
+        dir->insertGenre(QString(5000, 'g'));
+        dir->insertGenre(QString(1100, 'g'));
+        frmDVD* w = open(id);
+        QCOMPARE(w->txtPopis->wordWrapMode(), QTextOption::WrapAnywhere);
+        QCOMPARE(w->txtHerci->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        // Pasted by the user too.
+        QApplication::clipboard()->setText(QString(1000, 'y'));
+        w->txtPozn->paste();
+        QCOMPARE(w->txtPozn->wordWrapMode(), QTextOption::WrapAnywhere);
+        QCOMPARE(BoxText(w->txtPozn), QString(1000, 'y'));
+        click(w, "Command1");
+        const auto width = [w](int length) {
+            const QList<QListWidgetItem*> found =
+                w->lstZanr->findItems(QString(length, 'g'), Qt::MatchExactly);
+            return found.isEmpty()
+                       ? -1
+                       : w->lstZanr->sizeHintForIndex(w->lstZanr->indexFromItem(found[0])).width();
+        };
+        QVERIFY(width(5000) > 0);
+        QCOMPARE(width(5000), width(1100));
+        // An ordinary text wraps at word boundaries again.
+        w = open(dir->insertFilm("Pelíšky", {{"Obsah", "Vánoce 1967 v pražském činžáku."}}));
+        QCOMPARE(w->txtPopis->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        QCOMPARE(w->txtPozn->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
     }
 
     void flagStrings_data() {

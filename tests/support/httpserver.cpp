@@ -219,7 +219,7 @@ void HttpServer::answer(QTcpSocket* socket, const Request& request) {
     }
     const bool noBody = request.method == "HEAD";
     if (r.delayMs > 0)
-        QTimer::singleShot(r.delayMs, socket, [socket, r, noBody] { send(socket, r, noBody); });
+        QTimer::singleShot(r.delayMs, socket, [this, socket, r, noBody] { send(socket, r, noBody); });
     else
         send(socket, r, noBody);
 }
@@ -232,12 +232,25 @@ void HttpServer::send(QTcpSocket* socket, const Response& r, bool noBody) {
         socket->write(head(r, true));
         return;
     case Stall::HalfBody:
+        bodyBytesSent_ += r.body.size() / 2;
         socket->write(head(r, true) + r.body.left(r.body.size() / 2));
         return;
     case Stall::None:
         break;
     }
+    if (r.endless && !noBody && !r.body.isEmpty()) {
+        socket->write(head(r, false));
+        const auto more = [this, socket, body = r.body] {
+            if (socket->bytesToWrite() > 0) return;
+            socket->write(body);
+            bodyBytesSent_ += body.size();
+        };
+        connect(socket, &QTcpSocket::bytesWritten, socket, more);
+        more();
+        return;
+    }
     if (r.trickleMs <= 0 || noBody) {
+        bodyBytesSent_ += noBody ? 0 : r.body.size();
         socket->write(head(r, true) + (noBody ? QByteArray() : r.body));
         socket->disconnectFromHost();
         return;
@@ -246,8 +259,10 @@ void HttpServer::send(QTcpSocket* socket, const Response& r, bool noBody) {
     auto* timer = new QTimer(socket);
     auto sent = std::make_shared<qsizetype>(0);
     const int piece = qMax(1, r.trickleBytes);
-    connect(timer, &QTimer::timeout, socket, [socket, timer, sent, piece, body = r.body] {
-        socket->write(body.mid(*sent, piece));
+    connect(timer, &QTimer::timeout, socket, [this, socket, timer, sent, piece, body = r.body] {
+        const QByteArray bytes = body.mid(*sent, piece);
+        socket->write(bytes);
+        bodyBytesSent_ += bytes.size();
         *sent += piece;
         if (*sent >= body.size()) {
             timer->stop();

@@ -1,6 +1,7 @@
 #pragma once
 // A loopback HTTP/1.1 server for the tests: serves bytes or fixture files by
-// path, chosen statuses, redirects and stalls, and records every request.
+// path, chosen statuses, redirects, stalls and endless bodies, and records
+// every request.
 // Runs on the thread that creates it; a client blocking in a local event loop
 // on the same thread is served all the same.
 #include <QByteArray>
@@ -10,6 +11,7 @@
 #include <QPair>
 #include <QPointer>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 class QTcpServer;
@@ -47,6 +49,9 @@ public:
         int trickleMs = 0;    // > 0: send the body in pieces, one every trickleMs
         int trickleBytes = 1; // size of a piece
         int delayMs = 0;      // > 0: answer only after that long, as a slow site does
+        // The body sent over and over without end (no length given), each
+        // time the network has taken the last: as fast as the client reads.
+        bool endless = false;
     };
     using Handler = std::function<Response(const Request&)>;
 
@@ -78,6 +83,8 @@ public:
     QList<Request> requests(const QString& path) const; // those to one path
     int requestCount() const { return int(requests_.size()); }
     void clearRequests() { requests_.clear(); }
+    // Bytes of bodies handed to the network so far; may be read from another thread.
+    qint64 bodyBytesSent() const { return bodyBytesSent_.load(); }
 
     static QByteArray contentTypeFor(const QString& fileName);
 
@@ -88,13 +95,14 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void answer(QTcpSocket* socket, const Request& request);
-    static void send(QTcpSocket* socket, const Response& r, bool noBody);
+    void send(QTcpSocket* socket, const Response& r, bool noBody);
     Handler find(const Request& request) const;
 
     QTcpServer* server_;
     QHash<QString, Handler> routes_;
     QList<Request> requests_;
     QHash<QTcpSocket*, QByteArray> buffers_;
+    std::atomic<qint64> bodyBytesSent_{0};
 };
 
 } // namespace testsupport
