@@ -2,7 +2,6 @@
 
 #include "controls.h"
 #include "listviewmodel.h"
-#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
