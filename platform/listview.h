@@ -29,6 +29,7 @@
 // item at Index() r + 1, with its text colour as Qt::ForegroundRole (no value
 // for a system colour). It shows the current order once the pending sort has
 // run (Refresh() runs it at once).
+#include <QStringView>
 #include <QTreeView>
 #include <functional>
 #include <memory>
@@ -83,7 +84,7 @@ public:
     // Sub-items 1 .. ColumnCount() - 1; another index throws 380.
     QString SubItem(int index) const; // "" when never set
     void setSubItem(int index, const QString& text);
-    int SubItemCount() const { return int(cells_.size()) - 1; } // highest sub-item set
+    int SubItemCount() const { return cells_ - 1; } // highest sub-item set
 
     // Text colours as VB colour numbers (vb::RGB), DefaultColor until set.
     // The item's own colour is its first column's; each sub-item has its own.
@@ -109,16 +110,26 @@ public:
 private:
     friend class ListView;
     friend class ListViewModel;
-    struct Cell {
-        QString text;
-        qint32 color = DefaultColor;
-    };
     ListItem(ListViewModel* owner, const QString& key, const QString& text, qint64 value);
-    Cell& cell(int index, bool create);
+    // Cell 0 is the item's text, cell n sub-item n; a cell never set reads "".
+    QStringView cellText(int index) const;
+    qint32 cellColor(int index) const { return index < cells_ ? colors()[index] : DefaultColor; }
+    // Whether the text changed.
+    bool setCellText(int index, const QString& text);
+    void setCellColor(int index, qint32 color);
+    void growTo(int cells); // cells that were never set, up to `cells`
+    quint32* ends() const { return meta_.get(); }
+    qint32* colors() const { return reinterpret_cast<qint32*>(meta_.get() + capacity_); }
 
     ListViewModel* owner_;
     QString key_;
-    std::vector<Cell> cells_; // [0] the item's text, [n] sub-item n
+    // The cells' texts end to end, then in one block where each ends and its
+    // colour: a row is a few blocks, not one a cell (a list of 100 000 films
+    // holds 700 000 cells).
+    QString texts_;
+    std::unique_ptr<quint32[]> meta_;
+    quint16 cells_ = 0;
+    quint16 capacity_ = 0;
     qint64 value_;
     int pos_ = -1;     // 0-based row
     quint32 slot_ = 0; // its place in the model's per-item tables

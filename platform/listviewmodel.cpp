@@ -67,9 +67,9 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const {
     const size_t c = size_t(index.column());
     switch (role) {
     case Qt::DisplayRole:
-        return c < item->cells_.size() ? item->cells_[c].text : QString();
+        return item->cellText(int(c)).toString();
     case Qt::ForegroundRole: {
-        const qint32 color = c < item->cells_.size() ? item->cells_[c].color : ListItem::DefaultColor;
+        const qint32 color = item->cellColor(int(c));
         if (color < 0) return {};
         return QBrush(vb::ColorFromRGB(color));
     }
@@ -298,7 +298,7 @@ void ListViewModel::sortNow() {
         for (ListItem* item : items_)
             if (!moving.contains(item)) order.push_back(item);
         for (ListItem* item : dirty) {
-            const QString& t = sortText(item);
+            const QString t = sortText(item);
             auto at =
                 std::upper_bound(order.begin(), order.end(), item,
                                  [&](const ListItem*, const ListItem* e) { return before(t, sortText(e)); });
@@ -387,20 +387,20 @@ void ListViewModel::makeRanks(int column, std::vector<quint32>& rank) {
     QHash<QStringView, quint32> index;
     index.reserve(qsizetype(std::min(n, kSample)));
     bool repeats = true;
-    std::vector<const QString*> distinct;
+    std::vector<QString> distinct; // each over its item's own text
     std::vector<quint32> textOf(n);
     for (size_t i = 0; i < n; ++i) {
-        const QString& text = cellText(items_[i], column);
+        const QString text = cellText(items_[i], column);
         if (!repeats) {
             textOf[i] = quint32(distinct.size());
-            distinct.push_back(&text);
+            distinct.push_back(text);
             continue;
         }
         const qsizetype before = index.size();
         quint32& d = index[QStringView(text)];
         if (index.size() != before) {
             d = quint32(distinct.size());
-            distinct.push_back(&text);
+            distinct.push_back(text);
         }
         textOf[i] = d;
         if (i + 1 == kSample && distinct.size() * 2 > kSample) repeats = false;
@@ -408,8 +408,8 @@ void ListViewModel::makeRanks(int column, std::vector<quint32>& rank) {
     const QCollator& coll = cz::Collator();
     std::vector<QCollatorSortKey> keys;
     keys.reserve(distinct.size());
-    for (const QString* text : distinct)
-        keys.push_back(coll.sortKey(*text));
+    for (const QString& text : distinct)
+        keys.push_back(coll.sortKey(text));
     std::vector<quint32> sorted(distinct.size());
     for (size_t d = 0; d < sorted.size(); ++d)
         sorted[d] = quint32(d);

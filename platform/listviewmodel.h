@@ -73,7 +73,7 @@ public:
     // worked on.
     void prefetchAfter(int pos) const {
         if (size_t(pos) + 16 < items_.size()) __builtin_prefetch(items_[size_t(pos) + 16]);
-        if (size_t(pos) + 8 < items_.size()) __builtin_prefetch(items_[size_t(pos) + 8]->cells_.data());
+        if (size_t(pos) + 8 < items_.size()) __builtin_prefetch(items_[size_t(pos) + 8]->meta_.get());
     }
     ListItem* byKey(const QString& key) const {
         const quint64 packed = listview::packedKey(key);
@@ -129,11 +129,13 @@ private:
         const int c = cz::Collator().compare(a, b);
         return sortOrder_ == lvwAscending ? c < 0 : c > 0;
     }
-    static const QString& cellText(const ListItem* item, int column) {
-        static const QString empty;
-        return size_t(column) < item->cells_.size() ? item->cells_[size_t(column)].text : empty;
+    // The cell's text over the item's own (no copy): good while the item's
+    // texts do not change.
+    static QString cellText(const ListItem* item, int column) {
+        const QStringView text = item->cellText(column);
+        return QString::fromRawData(text.data(), text.size());
     }
-    const QString& sortText(const ListItem* item) const { return cellText(item, sortKey_); }
+    QString sortText(const ListItem* item) const { return cellText(item, sortKey_); }
 
     ListView* view_;
     std::vector<std::unique_ptr<ColumnHeader>> columns_;

@@ -118,8 +118,7 @@ QString ListView::CellText(int index, int subItem) const {
     if (index < 1 || index > m_->count() || subItem < 0) return {};
     m_->ensureOrder();
     const ListItem* item = m_->at(index - 1);
-    if (size_t(subItem) >= item->cells_.size()) return {};
-    return item->cells_[size_t(subItem)].text.left(CellTextLimit);
+    return item->cellText(subItem).left(CellTextLimit).toString();
 }
 
 void ListView::BeginUpdate() {
