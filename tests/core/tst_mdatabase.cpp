@@ -156,8 +156,11 @@ private slots:
     // their work grows with the films, not with the films times a client's
     // loans. A catalogue made before those indexes gets them.
     void panelQueriesLookLoansUp() {
-        for (const char* ix : {"ixPujcky_Film", "ixPujcky_Open"})
+        // the indexes of a catalogue made before
+        for (const char* ix : {"ixPujcky_Film", "ixPujcky_Open", "ixPujcky_Client"})
             dir->execute(QString("DROP INDEX %1").arg(ix));
+        dir->execute("CREATE INDEX ixPujcky_DVDID ON tPujcky (P_DVDID)");
+        dir->execute("CREATE INDEX ixPujcky_UID ON tPujcky (P_UID)");
         dir->execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200) "
                      "INSERT INTO tDVD (CZJm, KatCisl) SELECT 'Film ' || i, i FROM n");
         const long client = dir->insertClient("Vášnivý Divák");
