@@ -181,6 +181,31 @@ private slots:
         }
     }
 
+    // The connection kept between opens sees what another program wrote
+    // meanwhile, and a file put in the catalogue's place is the one opened.
+    void keptConnectionSeesTheFileAsItIs() {
+        const QString sqlcipher = "/usr/bin/sqlcipher";
+        if (!QFile::exists(sqlcipher)) QSKIP("no sqlcipher tool");
+        dir->insertFilm("První");
+        QCOMPARE(rows("SELECT CZJm FROM tDVD"), QStringList{"První"});
+        cn.Close(); // kept, with its pages in the cache
+        QProcess p;
+        p.start(sqlcipher, {"-cmd", "PRAGMA key='TrOkLsnBHW';", "-cmd", "PRAGMA cipher_page_size = 8192;",
+                            dir->cataloguePath(), "UPDATE tDVD SET Jazyk = 7;"}); // no Czech collation there
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        cn.Open(conn());
+        QCOMPARE(rows("SELECT Jazyk FROM tDVD"), QStringList{"7"});
+        cn.Close();
+
+        const QString other = dir->dataPath() + "jiny.ddb";
+        schema::CreateCatalogue(other);
+        QVERIFY(QFile::remove(dir->cataloguePath()));
+        QVERIFY(QFile::rename(other, dir->cataloguePath()));
+        cn.Open(conn());
+        QCOMPARE(rows("SELECT CZJm FROM tDVD"), QStringList{});
+    }
+
     // Files of SQLCipher's default 1 KiB pages (made before the layer used
     // larger pages) still open, and a wrong password is still refused.
     void filesOfSmallPagesStillOpen() {
