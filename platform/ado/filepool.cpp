@@ -145,8 +145,8 @@ OpenFile openFile(const QString& path, const QString& password, const FileState&
         if (f.salt.size() < kSaltSize || f.salt.startsWith("SQLite format 3"))
             Fail(adErrProvider, QStringLiteral("Nerozpoznaný formát databáze '%1'.").arg(path));
         f.key = DerivedKey(password.toUtf8(), f.salt);
-        const QByteArray spec = RawKeySpec(f.key, f.salt);
-        sqlite3_key(db, spec.constData(), int(spec.size()));
+        const QByteArray rawKey = RawKeySpec(f.key, f.salt);
+        sqlite3_key(db, rawKey.constData(), int(rawKey.size()));
         const QByteArray pages = QByteArrayLiteral("PRAGMA cipher_page_size = ") + QByteArray::number(pageSize);
         sqlite3_exec(db, pages.constData(), nullptr, nullptr, nullptr);
         sqlite3_busy_timeout(db, kBusyTimeoutMs);
