@@ -83,13 +83,7 @@ long Connection::Execute(const QString& sql) {
         const int rc = sqlite3_prepare_v2(d->db, p, int(end - p), st.out(), &tail);
         if (rc != SQLITE_OK) FailSqlite(d->db, rc);
         p = tail;
-        if (!st.get()) continue; // blanks or a comment
-        if (!sqlite3_stmt_readonly(st.get())) RequireWritableFile(d->db);
-        int step;
-        while ((step = sqlite3_step(st.get())) == SQLITE_ROW) {
-        }
-        if (step != SQLITE_DONE) FailSqlite(d->db, step);
-        changed += sqlite3_changes(d->db);
+        if (st.get()) changed += RunToEnd(d->db, st); // none for blanks or a comment
     }
     return changed;
 }

@@ -242,6 +242,13 @@ void Recordset::Impl::resetChunks() {
     std::fill(chunkPos.begin(), chunkPos.end(), 0);
 }
 
+long Recordset::Impl::liveRow(long from, long step) const {
+    long p = from;
+    while (p >= 0 && p < rows() && (flags[size_t(p)] & RowDeleted))
+        p += step;
+    return p;
+}
+
 void Recordset::Impl::move(long to) {
     if (editMode != adEditNone) updateRow();
     pos = to;
@@ -298,11 +305,7 @@ void Recordset::Open(const QString& source, Connection& connection, long /*curso
     Prepare(h, sql, st);
     const int n = sqlite3_column_count(st.get());
     if (n == 0) { // a statement without rows: run it; the recordset stays closed
-        if (!sqlite3_stmt_readonly(st.get())) RequireWritableFile(h);
-        int rc;
-        while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
-        }
-        if (rc != SQLITE_DONE) FailSqlite(h, rc);
+        RunToEnd(h, st);
         return;
     }
 
@@ -461,37 +464,26 @@ void Recordset::MoveNext() {
     d->requireOpen();
     d->readRows();
     if (d->pos >= d->rows()) FailNoCurrent();
-    long p = d->pos + 1;
-    while (p < d->rows() && (d->flags[size_t(p)] & RowDeleted))
-        ++p;
-    d->move(p);
+    d->move(d->liveRow(d->pos + 1, 1));
 }
 
 void Recordset::MovePrevious() {
     d->requireOpen();
     d->readRows();
     if (d->pos < 0) FailNoCurrent();
-    long p = d->pos - 1;
-    while (p >= 0 && (d->flags[size_t(p)] & RowDeleted))
-        --p;
-    d->move(p);
+    d->move(d->liveRow(d->pos - 1, -1));
 }
 
 void Recordset::MoveFirst() {
     d->requireOpen();
     d->readRows();
-    long p = 0;
-    while (p < d->rows() && (d->flags[size_t(p)] & RowDeleted))
-        ++p;
-    d->move(p);
+    d->move(d->liveRow(0, 1));
 }
 
 void Recordset::MoveLast() {
     d->requireOpen();
     d->readRows();
-    long p = d->rows() - 1;
-    while (p >= 0 && (d->flags[size_t(p)] & RowDeleted))
-        --p;
+    const long p = d->liveRow(d->rows() - 1, -1);
     d->move(p < 0 ? d->rows() : p);
 }
 

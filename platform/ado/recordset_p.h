@@ -89,6 +89,9 @@ struct Recordset::Impl {
     qint64 keyOf(long r, int tableIndex) const;
     Variant cellValue(int column, long r);
     detail::LongValuePlace placeOf(int column, long r) const;
+    // The first row from `from` on, going by `step`, that is not deleted;
+    // -1 or rows() when there is none.
+    long liveRow(long from, long step) const;
     void move(long to);
     void clear();
     void resetEdit();

@@ -22,6 +22,15 @@ qint64 PragmaValue(sqlite3* db, const char* name) {
     return sqlite3_step(st.get()) == SQLITE_ROW ? sqlite3_column_int64(st.get(), 0) : 0;
 }
 
+long RunToEnd(sqlite3* db, Stmt& st) {
+    if (!sqlite3_stmt_readonly(st.get())) RequireWritableFile(db);
+    int rc;
+    while ((rc = sqlite3_step(st.get())) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE) FailSqlite(db, rc);
+    return sqlite3_changes(db);
+}
+
 QByteArray QuoteIdent(const QString& name) {
     QByteArray s = name.toUtf8();
     s.replace('"', "\"\"");

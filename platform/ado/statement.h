@@ -31,6 +31,9 @@ private:
 void Prepare(sqlite3* db, const QByteArray& sql, Stmt& st);
 void Exec(sqlite3* db, const char* sql);
 qint64 PragmaValue(sqlite3* db, const char* name);
+// Runs a prepared statement to its end (a write only into a file that may be
+// written); returns the rows it changed.
+long RunToEnd(sqlite3* db, Stmt& st);
 
 QByteArray QuoteIdent(const QString& name);
 
